@@ -1,0 +1,32 @@
+#pragma once
+// The run state: one instance for the whole process, handed to every stage.
+// It gathers the console, the command-line switches, the settings record, the
+// field reader state, the model store and the values messages insert.
+
+#include <vector>
+
+#include "driver/console.hpp"
+#include "driver/diagnostics.hpp"
+#include "driver/switches.hpp"
+#include "input/reader_state.hpp"
+#include "input/settings.hpp"
+#include "model/store.hpp"
+
+namespace tarnavel {
+
+struct Run {
+  Run(Console con, const Capacity& cap) : console(con) {
+    ResetStore(store, cap);
+    warned_out_of_range.assign(cap.max_species + 1, false);
+  }
+
+  Console console;
+  Switches sw;
+  Settings settings;
+  ReaderState reader;
+  ModelStore store;
+  MessageArgs msg;
+  std::vector<bool> warned_out_of_range;  // species that already had warning 35
+};
+
+}  // namespace tarnavel

@@ -1,0 +1,57 @@
+#pragma once
+// Records of the species table, the reaction table and the special rate-law
+// table, as the description-file readers fill them.
+
+#include <array>
+#include <string>
+
+#include "model/capacity.hpp"
+
+namespace tarnavel {
+
+inline constexpr double kNotGiven = -999999999.0;  // a per-reaction parameter not given
+
+struct SpeciesEntry {
+  std::string name;                // blanks removed, {...} tag cut off
+  double initial = 0.0;            // initial concentration; -1.0 when held
+  double flow_rate = 0.0;          // 1 / CSTR residence time
+  double external = 0.0;           // CSTR feed concentration
+  bool display = false;
+  bool steady_state = false;
+  bool held = false;
+  bool held_by_number = false;
+  bool additive_profile = false;
+  std::string profile_name;
+  int charge = 0;
+  bool has_tag = false;
+  std::string tag;
+  double profile_period = -1.0;    // -1.0: no profile
+  double scale = 1.0;              // integration scale
+};
+
+struct ReactionItem {
+  std::string name = "*";          // "*" marks an unused entry
+  double coeff = 0.0;
+};
+
+struct ReactionRecord {
+  double rate = 0.0;               // k, or A with Arrhenius parameters
+  bool arrhenius = false;
+  double m = kNotGiven;            // temperature exponent
+  double ea = kNotGiven;           // activation energy in EUNITS
+  double extra = kNotGiven;        // third per-reaction parameter
+  bool reverse = false;            // generated reverse of a reversible reaction
+  std::array<ReactionItem, kMaxReactants + 1> reactant{};  // 1..3
+  std::array<ReactionItem, kMaxProducts + 1> product{};    // 1..3
+  int special = 0;                 // KPARR entry, 0 when none
+  int srcline = 0;
+};
+
+inline constexpr int kSpecialSlots = 35;
+
+struct SpecialEntry {              // one KPARR entry
+  int type = 0;                    // 1 enhanced third body, 2 LIN, 3 TROE, 4 SRI, 30 LT
+  std::array<double, kSpecialSlots + 1> param{};  // slots 1..35
+};
+
+}  // namespace tarnavel

@@ -1,0 +1,23 @@
+#pragma once
+// Capacity limits of the model store. The two programs are built from the same
+// sources and differ only in which of these sets main() hands to the driver.
+
+namespace tarnavel {
+
+struct Capacity {
+  int max_species;        // species table entries, hv and M included
+  int max_reactions;      // reaction records
+  int max_terms;          // reaction terms in which one species may take part
+  int max_special;        // special-reaction (bracket group) entries
+};
+
+inline constexpr Capacity kLargeCapacity{950, 8900, 950, 600};
+inline constexpr Capacity kStandardCapacity{90, 856, 300, 70};
+
+// Limits common to both builds.
+inline constexpr int kMaxReactants = 3;
+inline constexpr int kMaxProducts = 3;
+inline constexpr int kMaxFields = 40;
+inline constexpr int kLineLength = 350;
+
+}  // namespace tarnavel

@@ -1,0 +1,18 @@
+#include "model/store.hpp"
+
+#include <string>
+
+namespace tarnavel {
+
+void ResetStore(ModelStore& store, const Capacity& cap) {
+  store = ModelStore{};
+  store.cap = cap;
+  store.species.assign(cap.max_species + 1, SpeciesEntry{});
+  store.reaction.assign(cap.max_reactions + 1, ReactionRecord{});
+  store.special.assign(cap.max_special + 1, SpecialEntry{});
+  store.conc.assign(cap.max_species + 1, 0.0);
+  store.species[1].name = std::string("hv");
+  store.species[2].name = std::string("M");
+}
+
+}  // namespace tarnavel

@@ -1,0 +1,35 @@
+#pragma once
+// The model store: fixed-capacity tables sized once at start-up from the
+// build's capacity constants, and the species index space.
+//   1 = hv, 2 = M, 3..SPEC integrated, SPEC+1..SSPEC steady state,
+//   SSPEC+1..RSPEC retained but not integrated.
+// The integrator vector y holds species s at position s-2.
+
+#include <vector>
+
+#include "input/tables.hpp"
+#include "model/capacity.hpp"
+
+namespace tarnavel {
+
+struct ModelStore {
+  Capacity cap{};
+  int nspec = 2;        // NSPEC: species table entries, hv and M included
+  int nreact = 0;       // NREACT
+  int cursk = 0;        // CURSK: special-reaction entries in use
+  int spec = 2;         // SPEC
+  int sspec = 2;        // SSPEC
+  int rspec = 2;        // RSPEC
+  std::vector<SpeciesEntry> species;    // 1..cap.max_species
+  std::vector<ReactionRecord> reaction; // 1..cap.max_reactions
+  std::vector<SpecialEntry> special;    // 1..cap.max_special (KPARR)
+  std::vector<double> conc;             // concentration vector, 1..cap.max_species
+
+  int Equations() const { return spec - 2; }
+};
+
+// Sets the capacity limits and clears every table: per-reaction parameters
+// start as not given, profile periods at -1.0 (no profile), scales at 1.0.
+void ResetStore(ModelStore& store, const Capacity& cap);
+
+}  // namespace tarnavel

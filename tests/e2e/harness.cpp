@@ -1,0 +1,99 @@
+#include "e2e/harness.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tarnavel::e2e {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "tarnavel-e2e-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  base_ = pattern;
+  path_ = base_ + "/run";
+  fs::create_directory(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(base_, ec);
+}
+
+void TempDir::Write(const std::string& name, const std::string& content) const {
+  std::ofstream f(fs::path(path_) / name, std::ios::binary);
+  f << content;
+}
+
+std::string TempDir::Read(const std::string& name) const {
+  std::ifstream f(fs::path(path_) / name, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool TempDir::Exists(const std::string& name) const { return fs::exists(fs::path(path_) / name); }
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string current;
+  for (char c : text) {
+    if (c == '\n') {
+      lines.push_back(current);
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) lines.push_back(current);
+  return lines;
+}
+
+ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args, const std::string& input,
+                    const char* exe) {
+  const std::string in_path = dir.base() + "/stdin.txt";
+  const std::string out_path = dir.base() + "/stdout.txt";
+  {
+    std::ofstream f(in_path, std::ios::binary);
+    f << input;
+  }
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0) _exit(127);
+    int in_fd = open(in_path.c_str(), O_RDONLY);
+    int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in_fd < 0 || out_fd < 0) _exit(127);
+    dup2(in_fd, 0);
+    dup2(out_fd, 1);
+    dup2(out_fd, 2);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(exe));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(exe, argv.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  ProgramResult result;
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  std::ifstream f(out_path, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  result.out = s.str();
+  result.lines = SplitLines(result.out);
+  fs::remove(in_path);
+  fs::remove(out_path);
+  return result;
+}
+
+}  // namespace tarnavel::e2e

@@ -1,0 +1,45 @@
+#pragma once
+// Runs the real programs in a fresh temporary directory and captures what
+// they print, so tests can check console text and the files left behind.
+
+#include <string>
+#include <vector>
+
+namespace tarnavel::e2e {
+
+struct ProgramResult {
+  int status = -1;                  // exit status
+  std::string out;                  // standard output and error, interleaved
+  std::vector<std::string> lines;   // out split into lines
+  bool Contains(const std::string& text) const { return out.find(text) != std::string::npos; }
+};
+
+// A fresh directory under the system's temporary area, removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }   // the working directory of runs
+  const std::string& base() const { return base_; }   // its parent, for captured streams
+  void Write(const std::string& name, const std::string& content) const;
+  std::string Read(const std::string& name) const;
+  bool Exists(const std::string& name) const;
+
+ private:
+  std::string base_;
+  std::string path_;
+};
+
+inline const char* kLargeExe = TARNAVEL_LARGE_EXE;
+inline const char* kStandardExe = TARNAVEL_STANDARD_EXE;
+
+// Runs `exe` with `args` in `dir`, feeding `input` on standard input.
+ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args,
+                    const std::string& input = "", const char* exe = kLargeExe);
+
+std::vector<std::string> SplitLines(const std::string& text);
+
+}  // namespace tarnavel::e2e
