@@ -4,7 +4,8 @@
 
 namespace tarnavel {
 
-void ResetStore(ModelStore& store, const Capacity& cap) {
+// The capacity is taken by value: callers may pass the store's own field.
+void ResetStore(ModelStore& store, Capacity cap) {
   store = ModelStore{};
   store.cap = cap;
   store.species.assign(cap.max_species + 1, SpeciesEntry{});

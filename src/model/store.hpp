@@ -25,11 +25,17 @@ struct ModelStore {
   std::vector<SpecialEntry> special;    // 1..cap.max_special (KPARR)
   std::vector<double> conc;             // concentration vector, 1..cap.max_species
 
+  // Global flags of the species table.
+  int displayed = 0;                    // number of displayed species
+  bool profile_in_use = false;          // some species is held by a profile
+  bool additive_in_use = false;         // some species has an additive profile
+  bool cstr = false;                    // CSTR terms present
+
   int Equations() const { return spec - 2; }
 };
 
 // Sets the capacity limits and clears every table: per-reaction parameters
 // start as not given, profile periods at -1.0 (no profile), scales at 1.0.
-void ResetStore(ModelStore& store, const Capacity& cap);
+void ResetStore(ModelStore& store, Capacity cap);
 
 }  // namespace tarnavel

@@ -57,8 +57,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args, const std::string& input,
-                    const char* exe) {
+namespace {
+
+ProgramResult Launch(const TempDir& dir, const std::vector<std::string>& args, const std::string& input,
+                     const char* exe, bool drop_privileges) {
   const std::string in_path = dir.base() + "/stdin.txt";
   const std::string out_path = dir.base() + "/stdout.txt";
   {
@@ -68,13 +70,19 @@ ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args, co
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    if (chdir(dir.path().c_str()) != 0) _exit(127);
+    // Streams are opened before privileges are dropped: their directory
+    // belongs to the test, not to the program under test.
     int in_fd = open(in_path.c_str(), O_RDONLY);
     int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in_fd < 0 || out_fd < 0) _exit(127);
     dup2(in_fd, 0);
     dup2(out_fd, 1);
     dup2(out_fd, 2);
+    if (chdir(dir.path().c_str()) != 0) _exit(127);
+    if (drop_privileges && geteuid() == 0) {
+      constexpr uid_t kNobody = 65534;
+      if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(126);
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(exe));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -94,6 +102,23 @@ ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args, co
   fs::remove(in_path);
   fs::remove(out_path);
   return result;
+}
+
+}  // namespace
+
+ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args, const std::string& input,
+                    const char* exe) {
+  return Launch(dir, args, input, exe, false);
+}
+
+ProgramResult RunInReadOnlyDir(const TempDir& dir, const std::vector<std::string>& args) {
+  fs::permissions(dir.base(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  ProgramResult r = Launch(dir, args, "", kLargeExe, true);
+  fs::permissions(dir.path(), fs::perms::owner_all, fs::perm_options::add);
+  return r;
 }
 
 }  // namespace tarnavel::e2e

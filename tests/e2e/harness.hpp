@@ -40,6 +40,11 @@ inline const char* kStandardExe = TARNAVEL_STANDARD_EXE;
 ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args,
                     const std::string& input = "", const char* exe = kLargeExe);
 
+// Runs the large program in `dir` after making the directory read-only. When
+// the tests run as the superuser (who may write anywhere) the program runs as
+// an unprivileged user instead, so the directory really cannot be written.
+ProgramResult RunInReadOnlyDir(const TempDir& dir, const std::vector<std::string>& args);
+
 std::vector<std::string> SplitLines(const std::string& text);
 
 }  // namespace tarnavel::e2e

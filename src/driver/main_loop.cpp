@@ -1,0 +1,166 @@
+#include "driver/main_loop.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "driver/diagnostics.hpp"
+#include "driver/run.hpp"
+#include "driver/stages.hpp"
+
+namespace tarnavel {
+
+namespace {
+
+constexpr double kEndSlack = 1.0e-29;     // tolerance of the end-of-interval cuts
+constexpr double kUnderflowStep = 1.0e-32;
+constexpr int kProgressEvery = 2401;
+constexpr int kTurboRows = 61;
+
+std::string RealText(double x) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.6E", x);
+  return buf;
+}
+
+bool Molecules(const Run& run) { return run.settings.concunits == kMoleculesPerCm3; }
+
+void ReportUnderflow(Run& run, double step, const char* where) {
+  if ((run.sw.debug & 8) == 0 || step > kUnderflowStep) return;
+  run.console.Line("step=" + RealText(step));
+  run.console.Line(where);
+}
+
+// Warning 6 for every species slot holding a clearly negative value.
+void CheckNegatives(Run& run, LoopState& loop) {
+  const double limit = Molecules(run) ? 0.1 : 1.0e-25;
+  for (int s = 3; s <= run.store.rspec; ++s) {
+    const double c = run.store.conc[s];
+    if (c < 0.0 && -c > limit) {
+      ++loop.negative_count;
+      run.msg.species = s;
+      run.msg.name1 = run.store.species[s].name;
+      Warning(run, 6);
+    }
+  }
+}
+
+// Copies the integrator vector back into the species slots, keeping every
+// value at least at the concentration floor.
+void TakeBackState(Run& run, LoopState& loop) {
+  const double floor = Molecules(run) ? 1.0e-10 : 1.0e-55;
+  for (int s = 3; s <= run.store.sspec; ++s) {
+    const double v = loop.y[s - 2];
+    run.store.conc[s] = std::fabs(v) < floor ? floor : v;
+  }
+}
+
+}  // namespace
+
+void PrepareLoop(Run& run, LoopState& loop) {
+  const int slots = run.store.cap.max_species + 1;
+  loop.last_written.assign(slots, 0.0);
+  loop.y.assign(slots, 0.0);
+  loop.dydx.assign(slots, 0.0);
+  loop.yscal.assign(slots, 0.0);
+  loop.trial_step = run.settings.tstep;
+  loop.interval_time = 0.0;
+}
+
+bool TurboMode(const Run& run) {
+  const std::string& hv = run.settings.hvfile;
+  const bool radiation = !(hv.size() >= 4 && (hv.compare(0, 4, "NONE") == 0 || hv.compare(0, 4, "None") == 0 ||
+                                               hv.compare(0, 4, "none") == 0));
+  return !radiation && !run.store.profile_in_use;
+}
+
+Clip ClipTrialStep(Run& run, LoopState& loop, bool turbo, bool sensit_rerun) {
+  const Settings& st = run.settings;
+  if (turbo) {
+    if (loop.trial_step > st.tstep2 && st.simlen / kTurboRows < loop.trial_step &&
+        loop.output_count < kTurboRows) {
+      loop.trial_step = st.simlen / kTurboRows;
+      ReportUnderflow(run, loop.trial_step, "Underflow in r92i");
+    }
+  } else if (loop.trial_step + loop.interval_time - st.tstep2 > kEndSlack) {
+    loop.trial_step = st.tstep2 - loop.interval_time;
+    ReportUnderflow(run, loop.trial_step, "## Possible Underflow yt6: ");
+    if (loop.trial_step <= kUnderflowStep && sensit_rerun) {
+      loop.base_time += loop.interval_time;
+      loop.interval_time = 0.0;
+      loop.trial_step = loop.next_step;
+      return Clip::kRestart;
+    }
+  }
+  if (loop.base_time + loop.trial_step + loop.interval_time - st.simlen > kEndSlack) {
+    loop.trial_step = st.simlen - loop.base_time - loop.interval_time;
+    ReportUnderflow(run, loop.trial_step, "## Possible Underflow in r93i ");
+  }
+  if (loop.trial_step < 0.0) loop.trial_step = st.simlen - loop.base_time;
+  return Clip::kStep;
+}
+
+void OutputPoint(Run& run, LoopState& loop) {
+  CheckNegatives(run, loop);
+  stage::RefreshProfiles(run, loop, false);
+  const double time = loop.base_time + loop.interval_time;
+  loop.last_point_wrote = false;
+  for (int s = 3; s <= run.store.rspec; ++s) {
+    double& last = loop.last_written[s];
+    const double now = run.store.conc[s];
+    if (last == 0.0) last = now;
+    const double change = last == 0.0 ? 0.0 : std::fabs(now - last) / last;
+    if (!(change < run.settings.pctdiff)) {
+      stage::WriteOutputRow(run, loop, time);
+      ++loop.output_count;
+      loop.last_point_wrote = true;
+      loop.last_row_time = time;
+      for (int k = 3; k <= run.store.rspec; ++k) loop.last_written[k] = run.store.conc[k];
+      break;
+    }
+  }
+  loop.base_time += loop.interval_time;
+  loop.interval_time = 0.0;
+  loop.forced_output = false;
+}
+
+void RunMainLoop(Run& run, LoopState& loop) {
+  if (run.sw.debug & 1) {
+    const std::string hashes(49, '#');
+    run.console.Line(hashes);
+    run.console.Line("*#*#*#*#*#*     NOW ENTERING IN MAIN LOOP...     ");
+    run.console.Line(hashes);
+  }
+  const bool turbo = TurboMode(run);
+  const int n = run.store.Equations();
+  for (;;) {
+    // A: output point when the interval is complete or a step was forced.
+    if (!(run.settings.tstep2 > loop.interval_time) || loop.forced_output) {
+      OutputPoint(run, loop);
+      if (!(run.settings.simlen > loop.base_time)) break;
+      continue;
+    }
+    // B: one integration step.
+    stage::RefreshProfiles(run, loop, true);
+    for (int s = 3; s <= run.store.rspec; ++s) loop.y[s - 2] = run.store.conc[s];
+    if (ClipTrialStep(run, loop, turbo, false) == Clip::kRestart) continue;
+    stage::Derivatives(run, loop.base_time + loop.interval_time, loop.y, loop.dydx);
+    for (int i = 1; i <= n; ++i) loop.yscal[i] = std::max(std::fabs(loop.y[i]), run.settings.yscalmin);
+    if (loop.trial_step == 0.0) {
+      loop.forced_output = true;
+      loop.trial_step = loop.step_done;
+      continue;
+    }
+    stage::IntegratorStep(run, loop);
+    if (++loop.step_counter >= kProgressEvery) {
+      if (!run.sw.quiet) run.console.Line("NSTEP=" + RealText(loop.next_step));
+      if (run.sw.show) run.console.Line(" dt= " + RealText(loop.step_done));
+      loop.step_counter = 0;
+    }
+    TakeBackState(run, loop);
+    loop.interval_time += loop.step_done;
+    loop.trial_step = loop.next_step;
+  }
+}
+
+}  // namespace tarnavel

@@ -1,0 +1,52 @@
+#pragma once
+// The main loop: advances the simulated time from output point to output
+// point, one integrator step at a time.
+
+#include <vector>
+
+namespace tarnavel {
+
+struct Run;
+struct Settings;
+
+// Time-stepping bookkeeping of the main loop (seconds).
+struct LoopState {
+  double base_time = 0.0;      // output base time: time of the last output point
+  double interval_time = 0.0;  // time integrated since the output base time
+  double trial_step = 0.0;     // step handed to the integrator
+  double step_done = 0.0;      // step the integrator took
+  double next_step = 0.0;      // step the integrator proposes next
+  bool forced_output = false;  // a clipped step became exactly 0
+  int output_count = 0;        // concentration rows written so far
+  int step_counter = 0;        // steps since the last progress line
+  long negative_count = 0;     // negative-concentration warnings issued
+  bool last_point_wrote = false;  // the last output point wrote a row
+  double last_row_time = 0.0;     // time of the last row written
+  std::vector<double> last_written;  // per species slot, value at the last row
+  std::vector<double> y, dydx, yscal;  // integrator vectors, 1-based, sized once
+};
+
+// Sizes the loop's work vectors for the store's capacity and sets the first
+// trial step.
+void PrepareLoop(Run& run, LoopState& loop);
+
+// Outcome of clipping the trial step before an integration step.
+enum class Clip { kStep, kRestart };
+
+// Cuts the trial step so that the step ends no later than the output interval
+// (outside Turbo mode) and the simulation length. kRestart means the interval
+// was closed without output during a sensitivity rerun and the step must be
+// prepared again.
+Clip ClipTrialStep(Run& run, LoopState& loop, bool turbo, bool sensit_rerun);
+
+// True when neither a concentration profile nor a radiation file is in use.
+bool TurboMode(const Run& run);
+
+// Runs the main loop until the output base time reaches the simulation length.
+void RunMainLoop(Run& run, LoopState& loop);
+
+// The output check: writes a row when some species changed by at least the
+// percent-difference threshold, then starts a new output interval.
+void OutputPoint(Run& run, LoopState& loop);
+
+}  // namespace tarnavel

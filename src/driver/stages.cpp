@@ -1,0 +1,46 @@
+#include "driver/stages.hpp"
+
+#include <filesystem>
+#include <fstream>
+
+#include "driver/main_loop.hpp"
+#include "driver/run.hpp"
+
+namespace tarnavel::stage {
+
+void UserPeriodicTable(Run&) {}
+void ParameterFile(Run&) {}
+void NamesFile(Run&) {}
+void SpeciesFile(Run&) {}
+void ProfilesAndRadiation(Run&) {}
+void ModelFile(Run&) {}
+void CompileNetwork(Run&) {}
+
+bool ChooseAnalyticJacobian(Run& run) { return run.sw.anjac; }
+
+void CreateConcFile(Run& run) {
+  std::error_code ec;
+  std::filesystem::remove(run.sw.conc_out_name, ec);
+  std::ofstream created(run.sw.conc_out_name);
+}
+
+void WriteHeadersAndTimeZero(Run&, LoopState&) {}
+void SetUpSensitivity(Run&) {}
+void CreateAnalysisFile(Run&) {}
+void WriteKineticStatistics(Run&) {}
+void Optimise(Run&, LoopState&) {}
+
+void RefreshProfiles(Run&, LoopState&, bool) {}
+void Derivatives(Run&, double, const std::vector<double>&, std::vector<double>&) {}
+
+// A model without integrated species has nothing to integrate: the step is
+// exact, and the next may be as long as the rest of the run.
+void IntegratorStep(Run& run, LoopState& loop) {
+  loop.step_done = loop.trial_step;
+  loop.next_step = run.settings.simlen;
+}
+
+void WriteOutputRow(Run&, LoopState&, double) {}
+void FinishOutputs(Run&, LoopState&) {}
+
+}  // namespace tarnavel::stage
