@@ -1,14 +1,164 @@
+// Start-up, stage sequence and end of a run of the real programs.
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
 
 #include "e2e/harness.hpp"
 
 namespace tarnavel::e2e {
 namespace {
 
-TEST(Startup, EmptyArgumentsRunToANormalEnd) {
+// Index of the first line equal to `text`, or -1.
+int Find(const ProgramResult& r, const std::string& text, int from = 0) {
+  for (int i = from; i < static_cast<int>(r.lines.size()); ++i)
+    if (r.lines[i] == text) return i;
+  return -1;
+}
+
+TEST(Startup, AnEmptyRunPrintsTheStartAndEndReports) {
   TempDir dir;
   ProgramResult r = RunIn(dir, {});
-  EXPECT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_GE(r.lines.size(), 20u) << r.out;
+  EXPECT_EQ(r.lines[0], " Tarnavel  -  homogeneous chemical kinetics simulator");
+  EXPECT_EQ(r.lines[2], "");
+
+  const int started = Find(r, "  Simulation started at:");
+  ASSERT_GT(started, 0) << r.out;
+  EXPECT_EQ(r.lines[started - 1], "");
+  const std::regex date(R"(  Date: [ 1]\d/[ 123]\d/\d{4})");
+  const std::regex time(R"(  Time: [ 1]\d:[ 1-5]\d:[ 1-5]\d [AP]M)");
+  EXPECT_TRUE(std::regex_match(r.lines[started + 1], date)) << r.lines[started + 1];
+  EXPECT_TRUE(std::regex_match(r.lines[started + 2], time)) << r.lines[started + 2];
+  EXPECT_EQ(r.lines[started + 3], "");
+  EXPECT_EQ(r.lines[started + 4], "");
+  EXPECT_EQ(r.lines[started + 5], " Modified BD integrator in use.");
+  EXPECT_EQ(r.lines[started + 6], " (Using polynomial extrapolation.)");
+
+  const int running = Find(r, " Running Simulation ...", started);
+  ASSERT_GT(running, 0);
+  EXPECT_EQ(r.lines[running - 1], "");
+  EXPECT_EQ(r.lines[running + 1], "");
+
+  const int ended = Find(r, " ******** End of Simulation at:", running);
+  ASSERT_GT(ended, 0) << r.out;
+  EXPECT_EQ(r.lines[ended - 1], "");
+  EXPECT_EQ(r.lines[ended + 1], "");
+  EXPECT_TRUE(std::regex_match(r.lines[ended + 2], date));
+  EXPECT_TRUE(std::regex_match(r.lines[ended + 3], time));
+  EXPECT_EQ(Find(r, " Total elapsed time for simulation:"), -1);  // under one second
+
+  const int fyi = Find(r, " **************** For Your Information ****************", ended);
+  ASSERT_GT(fyi, 0) << r.out;
+  EXPECT_EQ(r.lines[fyi + 1], "  FYI Code #  2");
+  EXPECT_EQ(r.lines[fyi + 2], " Concentration of displayed species are stored in");
+  EXPECT_EQ(r.lines[fyi + 3], " CONC.TXT file.");
+  EXPECT_EQ(r.lines.back(), "");
+
+  EXPECT_TRUE(dir.Exists("CONC.TXT"));
+  EXPECT_FALSE(dir.Exists("ERASE000.TXT"));  // the write test cleans up after itself
+}
+
+TEST(Startup, QuietRunPrintsOnlyTheBanner) {
+  TempDir dir;
+  ProgramResult r = RunIn(dir, {"-QUIET"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.lines.size(), 4u) << r.out;
+  EXPECT_EQ(r.lines[0], " Tarnavel  -  homogeneous chemical kinetics simulator");
+  EXPECT_EQ(r.lines[2], "");
+  EXPECT_EQ(r.lines[3], "");
+}
+
+TEST(Startup, EachProgramNamesItsOwnCapacity) {
+  TempDir dir;
+  ProgramResult large = RunIn(dir, {"-QUIET"});
+  ProgramResult standard = RunIn(dir, {"-QUIET"}, "", kStandardExe);
+  EXPECT_EQ(large.lines[1], " Version 1.0, built for 950 species and 8900 reactions");
+  EXPECT_EQ(standard.lines[1], " Version 1.0, built for 90 species and 856 reactions");
+}
+
+TEST(Startup, AnUnwritableWorkingDirectoryStopsWithFatal38) {
+  TempDir dir;
+  ProgramResult r = RunInReadOnlyDir(dir, {});
+  EXPECT_NE(r.status, 0) << r.out;
+  auto err = std::find_if(r.lines.begin(), r.lines.end(),
+                          [](const std::string& l) { return l.rfind(" ****  ERR: IOSTAT=", 0) == 0; });
+  ASSERT_NE(err, r.lines.end()) << r.out;
+  const std::vector<std::string> frame = {
+      "",
+      " ******************** FATAL ERROR ***********************",
+      " ALERT!!  User or Disk ERROR!!",
+      "  FATAL Error #  38",
+      " Cannot open a temporary file on disk device.",
+      " Tarnavel cannot procede without the ability to",
+      " save temporary information on disk!",
+      "",
+      " Simulation TERMINATED with FATAL ERROR.",
+      "",
+  };
+  std::vector<std::string> after(err + 1, r.lines.end());
+  EXPECT_EQ(after, frame) << r.out;
+  EXPECT_FALSE(dir.Exists("ERASE000.TXT"));
+}
+
+TEST(Startup, TheIntegratorLineFollowsTheChoice) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {{"-INT:1:2"}, {" Modified BD integrator in use.", " (Using rational extrapolation.)"}},
+      {{"-INT:2"}, {" CKRK integrator in use."}},
+      {{"-INT:3"}, {" Rosenbrock integrator in use."}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    ProgramResult r = RunIn(dir, c.args);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int first = Find(r, c.expected[0]);
+    ASSERT_GT(first, 0) << r.out;
+    for (size_t i = 1; i < c.expected.size(); ++i) EXPECT_EQ(r.lines[first + i], c.expected[i]);
+  }
+}
+
+TEST(Startup, DebugShowsTurboModeAndTheMainLoop) {
+  TempDir dir;
+  ProgramResult r = RunIn(dir, {"-DEBUG"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  const int turbo = Find(r, " Turbo Mode is ON.");
+  ASSERT_GT(turbo, 0) << r.out;
+  EXPECT_EQ(r.lines[turbo - 1], "");
+  EXPECT_GT(Find(r, " *#*#*#*#*#*     NOW ENTERING IN MAIN LOOP...     ", turbo), turbo);
+}
+
+TEST(Startup, AnalyticJacobiansAreAnnounced) {
+  TempDir dir;
+  ProgramResult r = RunIn(dir, {"-anjac"});
+  const int line = Find(r, "  Going to use analytically calculated Jacobians...");
+  ASSERT_GT(line, 0) << r.out;
+  EXPECT_EQ(r.lines[line - 1], "");
+  EXPECT_EQ(r.lines[line + 1], "");
+}
+
+TEST(Startup, FitModeTurnsSensitivityOffAndWritesNoConcentrationFile) {
+  TempDir dir;
+  ProgramResult r = RunIn(dir, {"-SENSIT:1", "-FIT"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_GT(Find(r, " SENSIT TURNED OFF.."), 0) << r.out;
+  EXPECT_FALSE(dir.Exists("CONC.TXT"));
+
+  ProgramResult quiet_fit = RunIn(dir, {"-FIT"});
+  EXPECT_EQ(Find(quiet_fit, " SENSIT TURNED OFF.."), -1);  // sensitivity was already off
+}
+
+TEST(Startup, PerReactionOutputAddsTheThirdNotice) {
+  TempDir dir;
+  ProgramResult r = RunIn(dir, {"-SENSIT:0RATES.TXT"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_GT(Find(r, "  FYI Code #  3"), Find(r, "  FYI Code #  2"));
+  EXPECT_GT(Find(r, " each reaction is stored in the RATES.TXT file."), 0) << r.out;
 }
 
 }  // namespace
