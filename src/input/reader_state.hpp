@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "model/capacity.hpp"
 
@@ -23,6 +24,14 @@ enum FileCode {
 };
 inline constexpr int kDescriptionFiles = 6;
 
+// One value marked for fitting with a trailing `?`.
+struct FitParameter {
+  int kind = 0;     // what the value is: 1 temperature, 21/22/24 species columns,
+                    // 100/101/102 model fields, 200 + slot inside a bracket group
+  int item = 0;     // species or reaction number; -999 for the parameter file
+  int srcline = 0;  // source line of the value; -1 for the parameter file
+};
+
 struct ReaderState {
   std::string line;                                // LINE: the current line as read
   std::array<std::string, kMaxFields + 1> field;   // FIELD(1..40)
@@ -35,6 +44,7 @@ struct ReaderState {
   std::array<std::string, kDescriptionFiles + 1> filename{
       "", "SPECIES.DAT", "MODEL.DAT", "PARM.DAT", "SPECNAME.DAT", "THERM.DAT", "PERIODIC.DAT"};
   std::array<bool, kMaxFields + 1> fitmark{};      // FITMARK(1..40)
+  std::vector<FitParameter> fit;                   // the fit-parameter table; NOPT = size
 
   const std::string& CurrentFileName() const {
     static const std::string none;
