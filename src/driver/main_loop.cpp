@@ -1,12 +1,12 @@
 #include "driver/main_loop.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
 #include "driver/stages.hpp"
+#include "output/fortran_format.hpp"
 
 namespace tarnavel {
 
@@ -17,11 +17,7 @@ constexpr double kUnderflowStep = 1.0e-32;
 constexpr int kProgressEvery = 2401;
 constexpr int kTurboRows = 61;
 
-std::string RealText(double x) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.6E", x);
-  return buf;
-}
+std::string RealText(double x) { return fmt::E(x, 14, 6); }
 
 bool Molecules(const Run& run) { return run.settings.concunits == kMoleculesPerCm3; }
 

@@ -1,7 +1,8 @@
 #include "driver/run_clock.hpp"
 
-#include <cstdio>
 #include <ctime>
+
+#include "output/fortran_format.hpp"
 
 namespace tarnavel {
 
@@ -21,17 +22,13 @@ ClockReading ReadClock() {
 }
 
 std::string DateLine(const ClockReading& c) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, " Date: %2d/%2d/%4d", c.month, c.day, c.year);
-  return buf;
+  return " Date: " + fmt::I(c.month, 2) + "/" + fmt::I(c.day, 2) + "/" + fmt::I(c.year, 4);
 }
 
 std::string TimeLine(const ClockReading& c) {
   const int hour12 = (c.hour % 12 == 0) ? 12 : c.hour % 12;
   const char* half = c.hour < 12 ? "AM" : "PM";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, " Time: %2d:%2d:%2d %s", hour12, c.minute, c.second, half);
-  return buf;
+  return " Time: " + fmt::I(hour12, 2) + ":" + fmt::I(c.minute, 2) + ":" + fmt::I(c.second, 2) + " " + half;
 }
 
 long ElapsedSeconds(const ClockReading& start, const ClockReading& end) {
@@ -44,10 +41,8 @@ std::string ElapsedLine(long seconds) {
   const long hours = seconds % 86400 / 3600;
   const long minutes = seconds % 3600 / 60;
   const long secs = seconds % 60;
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "%2ld Days %2ld Hours %2ld Minutes %2ld Seconds", days, hours, minutes,
-                secs);
-  return buf;
+  return fmt::I(days, 2) + " Days " + fmt::I(hours, 2) + " Hours " + fmt::I(minutes, 2) + " Minutes " +
+         fmt::I(secs, 2) + " Seconds";
 }
 
 }  // namespace tarnavel
