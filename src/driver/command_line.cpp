@@ -10,6 +10,8 @@
 
 #include "driver/help_text.hpp"
 #include "driver/run.hpp"
+#include "input/field_reader.hpp"
+#include "output/fortran_format.hpp"
 #include "driver/stop.hpp"
 #include "input/reader_state.hpp"
 #include "model/capacity.hpp"
@@ -60,41 +62,7 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool ReadReal(std::string_view text, double& value) {
-  text = TrimBlanks(text);
-  std::string normal;
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) normal += text[i++];
-  int mantissa_digits = 0;
-  while (i < text.size() && IsDigit(text[i])) {
-    normal += text[i++];
-    ++mantissa_digits;
-  }
-  if (i < text.size() && text[i] == '.') {
-    normal += text[i++];
-    while (i < text.size() && IsDigit(text[i])) {
-      normal += text[i++];
-      ++mantissa_digits;
-    }
-  }
-  if (mantissa_digits == 0) return false;
-  if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-    normal += 'E';
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) normal += text[i++];
-    int exponent_digits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-      normal += text[i++];
-      ++exponent_digits;
-    }
-    if (exponent_digits == 0) return false;
-  }
-  if (i != text.size()) return false;
-  const double v = std::strtod(normal.c_str(), nullptr);
-  if (!std::isfinite(v)) return false;  // beyond the range of a double
-  value = v;
-  return true;
-}
+bool ReadReal(std::string_view text, double& value) { return ParseReal(TrimBlanks(text), value); }
 
 // An integer: optional sign and digits. Values too large for any count are
 // held at a ceiling, which every range check then refuses.
@@ -178,10 +146,8 @@ void SetMinimumThreshold(Run& run, std::string_view arg) {
   if (!ReadReal(From(arg, 2), value) || !(value > 0.0)) UnknownSetting(run, arg);
   run.sw.yscalmin = value;
   run.sw.yscalmin_given = true;
-  char number[32];
-  std::snprintf(number, sizeof number, "%.6E", value);
   // Printed even in quiet mode: the user must see which floor is in force.
-  run.console.Line(Concat({"Min. threshold conc.= ", number}));
+  run.console.Line("Min. threshold conc.=" + fmt::E(value, 14, 6));
 }
 
 // -d### : the three characters after "-d" are the character code of the data

@@ -297,8 +297,8 @@ struct PrintCase {
 };
 
 const PrintCase kPrintCases[] = {
-    {{"-y1.5D-3"}, {" Min. threshold conc.= 1.500000E-03"}},
-    {{"-QUIET", "-y2e-20"}, {" Min. threshold conc.= 2.000000E-20"}},
+    {{"-y1.5D-3"}, {" Min. threshold conc.=  0.150000E-02"}},
+    {{"-QUIET", "-y2e-20"}, {" Min. threshold conc.=  0.200000E-19"}},
     {{"-SENSIT:0"}, {" OUTPUT EACH REACTION d[]/dt over time."}},
     {{"-FIT:3:D:D:D:D:D"}, {""}},  // a default marker for the starting vectors prints a blank line
     {{"-FIT:3:D:D:D:D:1e-3"}, {}},
