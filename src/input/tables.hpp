@@ -51,6 +51,7 @@ inline constexpr int kSpecialSlots = 35;
 
 struct SpecialEntry {              // one KPARR entry
   int type = 0;                    // 1 enhanced third body, 2 LIN, 3 TROE, 4 SRI, 30 LT
+  bool absolute = false;           // only the listed colliders count, with absolute weights
   std::array<double, kSpecialSlots + 1> param{};  // slots 1..35
 };
 
