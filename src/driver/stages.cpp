@@ -5,13 +5,19 @@
 
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
+#include "input/parameter_file.hpp"
+#include "input/species_file.hpp"
 
 namespace tarnavel::stage {
 
 void UserPeriodicTable(Run&) {}
-void ParameterFile(Run&) {}
+void ParameterFile(Run& run) { ReadParameterFile(run); }
 void NamesFile(Run&) {}
-void SpeciesFile(Run&) {}
+// In the create-species-file mode the species file is not read: every
+// species of the model is then listed in the generated file.
+void SpeciesFile(Run& run) {
+  if (!run.sw.create_species_file) ReadSpeciesFile(run);
+}
 void ProfilesAndRadiation(Run&) {}
 void ModelFile(Run&) {}
 void CompileNetwork(Run&) {}

@@ -57,6 +57,23 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+void WriteSmallModel(const TempDir& dir) {
+  dir.Write("PARM.DAT",
+            "# TSTEP\tTSTEP2\tEa units\tConc. units\t-\n"
+            "1.0E-10\t1\tJ\tMOL/L\t0\n"
+            "298\tNO\t0\t0\t0\n"
+            "0\t0\t0\t10\t0\n"
+            "None1\t1\t1\t1.0E-8\t0\n"
+            "0\t0\t0\t0\t0\n");
+  dir.Write("SPECIES.DAT",
+            "# Species\tResidence\tInitial\tDisplay\tExternal\tSSA\tConstant\n"
+            "A\t0\t1.0\tY\t0\tN\tN\n"
+            "B\t0\t0\tY\t0\tN\tN\n");
+  dir.Write("MODEL.DAT",
+            "# k\treaction\n"
+            "0.1\tA ==> B\n");
+}
+
 namespace {
 
 ProgramResult Launch(const TempDir& dir, const std::vector<std::string>& args, const std::string& input,

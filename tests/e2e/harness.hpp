@@ -47,4 +47,8 @@ ProgramResult RunInReadOnlyDir(const TempDir& dir, const std::vector<std::string
 
 std::vector<std::string> SplitLines(const std::string& text);
 
+// Writes a small complete model (PARM.DAT, SPECIES.DAT, MODEL.DAT): A decays
+// to B with k = 0.1 per second over 10 seconds, in moles/liter.
+void WriteSmallModel(const TempDir& dir);
+
 }  // namespace tarnavel::e2e

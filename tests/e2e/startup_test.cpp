@@ -19,6 +19,7 @@ int Find(const ProgramResult& r, const std::string& text, int from = 0) {
 
 TEST(Startup, AnEmptyRunPrintsTheStartAndEndReports) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult r = RunIn(dir, {});
   ASSERT_EQ(r.status, 0) << r.out;
   ASSERT_GE(r.lines.size(), 20u) << r.out;
@@ -63,6 +64,7 @@ TEST(Startup, AnEmptyRunPrintsTheStartAndEndReports) {
 
 TEST(Startup, QuietRunPrintsOnlyTheBanner) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult r = RunIn(dir, {"-QUIET"});
   ASSERT_EQ(r.status, 0) << r.out;
   ASSERT_EQ(r.lines.size(), 4u) << r.out;
@@ -73,6 +75,7 @@ TEST(Startup, QuietRunPrintsOnlyTheBanner) {
 
 TEST(Startup, EachProgramNamesItsOwnCapacity) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult large = RunIn(dir, {"-QUIET"});
   ProgramResult standard = RunIn(dir, {"-QUIET"}, "", kStandardExe);
   EXPECT_EQ(large.lines[1], " Version 1.0, built for 950 species and 8900 reactions");
@@ -81,6 +84,7 @@ TEST(Startup, EachProgramNamesItsOwnCapacity) {
 
 TEST(Startup, AnUnwritableWorkingDirectoryStopsWithFatal38) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult r = RunInReadOnlyDir(dir, {});
   EXPECT_NE(r.status, 0) << r.out;
   auto err = std::find_if(r.lines.begin(), r.lines.end(),
@@ -115,6 +119,7 @@ TEST(Startup, TheIntegratorLineFollowsTheChoice) {
   };
   for (const Case& c : cases) {
     TempDir dir;
+    WriteSmallModel(dir);
     ProgramResult r = RunIn(dir, c.args);
     ASSERT_EQ(r.status, 0) << r.out;
     const int first = Find(r, c.expected[0]);
@@ -125,6 +130,7 @@ TEST(Startup, TheIntegratorLineFollowsTheChoice) {
 
 TEST(Startup, DebugShowsTurboModeAndTheMainLoop) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult r = RunIn(dir, {"-DEBUG"});
   ASSERT_EQ(r.status, 0) << r.out;
   const int turbo = Find(r, " Turbo Mode is ON.");
@@ -135,6 +141,7 @@ TEST(Startup, DebugShowsTurboModeAndTheMainLoop) {
 
 TEST(Startup, AnalyticJacobiansAreAnnounced) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult r = RunIn(dir, {"-anjac"});
   const int line = Find(r, "  Going to use analytically calculated Jacobians...");
   ASSERT_GT(line, 0) << r.out;
@@ -144,6 +151,7 @@ TEST(Startup, AnalyticJacobiansAreAnnounced) {
 
 TEST(Startup, FitModeTurnsSensitivityOffAndWritesNoConcentrationFile) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult r = RunIn(dir, {"-SENSIT:1", "-FIT"});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_GT(Find(r, " SENSIT TURNED OFF.."), 0) << r.out;
@@ -155,6 +163,7 @@ TEST(Startup, FitModeTurnsSensitivityOffAndWritesNoConcentrationFile) {
 
 TEST(Startup, PerReactionOutputAddsTheThirdNotice) {
   TempDir dir;
+  WriteSmallModel(dir);
   ProgramResult r = RunIn(dir, {"-SENSIT:0RATES.TXT"});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_GT(Find(r, "  FYI Code #  3"), Find(r, "  FYI Code #  2"));
