@@ -12,6 +12,7 @@ void ResetStore(ModelStore& store, Capacity cap) {
   store.reaction.assign(cap.max_reactions + 1, ReactionRecord{});
   store.special.assign(cap.max_special + 1, SpecialEntry{});
   store.conc.assign(cap.max_species + 1, 0.0);
+  store.rate.assign(cap.max_reactions + 1, 0.0);
   store.species[1].name = std::string("hv");
   store.species[2].name = std::string("M");
 }

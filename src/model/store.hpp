@@ -24,6 +24,7 @@ struct ModelStore {
   std::vector<ReactionRecord> reaction; // 1..cap.max_reactions
   std::vector<SpecialEntry> special;    // 1..cap.max_special (KPARR)
   std::vector<double> conc;             // concentration vector, 1..cap.max_species
+  std::vector<double> rate;             // current rate of each reaction, 1..cap.max_reactions
 
   // Global flags of the species table.
   int displayed = 0;                    // number of displayed species
