@@ -27,6 +27,10 @@ struct SpeciesEntry {
   std::string tag;
   double profile_period = -1.0;    // -1.0: no profile
   double scale = 1.0;              // integration scale
+  double mw = 0.0;                 // molecular weight
+  bool mass_known = false;         // the molecular weight could be determined
+  std::string phase;               // phase from the names file; empty or "g" is gas
+  bool phase_given = false;
 };
 
 struct ReactionItem {

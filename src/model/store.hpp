@@ -9,6 +9,7 @@
 
 #include "input/tables.hpp"
 #include "model/capacity.hpp"
+#include "model/network.hpp"
 
 namespace tarnavel {
 
@@ -25,6 +26,8 @@ struct ModelStore {
   std::vector<SpecialEntry> special;    // 1..cap.max_special (KPARR)
   std::vector<double> conc;             // concentration vector, 1..cap.max_species
   std::vector<double> rate;             // current rate of each reaction, 1..cap.max_reactions
+
+  Network net;                          // the compiled network
 
   // Global flags of the species table.
   int displayed = 0;                    // number of displayed species

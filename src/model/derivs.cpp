@@ -1,0 +1,196 @@
+#include "model/derivs.hpp"
+
+#include <cmath>
+
+#include "driver/run.hpp"
+#include "driver/stop.hpp"
+
+namespace tarnavel {
+
+namespace {
+
+constexpr double kTiny = 1.0e-79;
+
+// The temperature-independent starting rate constant of a special rate law:
+// the Arrhenius value of a temperature-dependent reaction, else A.
+double BaseRate(const Network& net, int r) {
+  const CompiledReaction& cr = net.rx[r];
+  return cr.tdep ? net.rk_arrhenius[r] : cr.a;
+}
+
+// Total concentration of the gas-phase species: [M].
+double GasSum(const ModelStore& st, const double* x) {
+  double sum = 0.0;
+  const char* gas = st.net.gas.data();
+  for (int s = 3; s <= st.rspec; ++s)
+    if (gas[s]) sum += x[s];
+  return sum;
+}
+
+// The rate constant of a reaction with a special rate law (third body,
+// fall-off, Landau-Teller) at temperature t and total concentration mtot.
+double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x) {
+  const Network& net = st.net;
+  const SpecialEntry& e = st.special[net.rx[r].kptr];
+  const double* p = e.param.data();
+  const int colliders = static_cast<int>(p[35]);
+  double meff = mtot;
+  if (e.absolute) {
+    meff = 0.0;
+    for (int k = 0; k < colliders; ++k) {
+      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
+      if (net.gas[s]) meff += p[12 + 2 * k] * x[s];
+    }
+  } else {
+    for (int k = 0; k < colliders; ++k) {
+      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
+      meff += (p[12 + 2 * k] - 1.0) * x[s];
+    }
+  }
+  const double k = BaseRate(net, r);
+  const int type = e.type;
+  if (type <= 1) return k * meff;
+  if (type == 30) return k * std::exp(p[1] / std::cbrt(t) + p[2] / std::pow(t, 2.0 / 3.0));
+  if (type >= 20) return net.rk[r];
+  const double rgas = st.net.rgas;
+  const double kinf = k;
+  const double k0 = p[1] * std::pow(t, p[2]) * std::exp(-p[3] / (rgas * t));
+  const double pr = k0 * meff / (kinf + kTiny);
+  if (type == 2) return kinf * pr / (1.0 + pr);
+  const double logpr = std::log10(std::max(pr, kTiny));
+  double f;
+  if (type == 3) {
+    double fcent = (1.0 - p[4]) * std::exp(-t / p[5]) + p[4] * std::exp(-t / p[6]);
+    if (p[7] != 0.0) fcent += std::exp(-p[7] / t);
+    const double l = std::log10(std::max(fcent, kTiny));
+    const double c = -0.4 - 0.67 * l;
+    const double nn = 0.75 - 1.27 * l;
+    const double ff = (logpr + c) / (nn - 0.14 * (logpr + c));
+    f = std::pow(10.0, l / (1.0 + ff * ff));
+  } else {
+    const double xx = 1.0 / (1.0 + logpr * logpr);
+    f = std::pow(p[4] * std::exp(-p[5] / t) + std::exp(-t / p[6]), xx);
+    if (p[7] != 0.0) f *= p[8] != 0.0 ? p[7] * std::pow(t, p[8]) : p[7];
+  }
+  return kinf * pr * f / (1.0 + pr);
+}
+
+// Mass-action rates of every reaction over the full state x (species index).
+void Rates(ModelStore& st, const double* x) {
+  Network& net = st.net;
+  const CompiledReaction* rx = net.rx.data();
+  const double* rk = net.rk.data();
+  double* rate = st.rate.data();
+  for (int r = 1; r <= st.nreact; ++r) {
+    const CompiledReaction& cr = rx[r];
+    double rr;
+    if (cr.unitr) {
+      switch (cr.nrct) {
+        case 1:
+          rr = rk[r] * x[cr.rsp[1]];
+          break;
+        case 2:
+          rr = rk[r] * x[cr.rsp[2]] * x[cr.rsp[1]];
+          break;
+        default:
+          rr = rk[r] * x[cr.rsp[2]] * x[cr.rsp[3]] * x[cr.rsp[1]];
+          break;
+      }
+    } else {
+      rr = rk[r];
+      for (int j = 1; j <= cr.nrct; ++j) rr *= std::pow(x[cr.rsp[j]], cr.stoich[j]);
+    }
+    rate[r] = rr;
+  }
+}
+
+// Refreshes the rate constants that depend on temperature or on the
+// composition (special rate laws).
+void RateConstants(Run& run, const double* x) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  const double t = net.temperature;
+  if (net.arrhenius_temp != t) EvaluateArrhenius(run, t);
+  if (st.spec < 3) {
+    run.console.Line("==== SOFTWARE ERROR AT HFISOS 44432!!!");
+    StopProgram(kExitStopped);
+  }
+  if (st.cursk < 1) return;
+  const double mtot = GasSum(st, x);
+  for (int r = 1; r <= st.nreact; ++r)
+    if (net.rx[r].kptr > 0) net.rk[r] = SpecialRate(st, r, mtot, t, x);
+}
+
+// Copies the integrated values into the full state and completes it with the
+// steady-state and retained species, the photon flux and [M].
+double* FullState(Run& run, const double* y) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  double* x = net.state.data();
+  const int n = st.spec - 2;
+  for (int i = 0; i < n; ++i) x[3 + i] = y[i];
+  for (int s = st.spec + 1; s <= st.rspec; ++s) x[s] = st.conc[s];
+  x[kHv] = net.hvflux;
+  net.mconc = net.m_used ? GasSum(st, x) : 0.0;
+  x[kM] = net.mconc;
+  return x;
+}
+
+}  // namespace
+
+void EvaluateArrhenius(Run& run, double t) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  const double rgas = run.settings.rgas;
+  net.rgas = rgas;
+  for (int r = 1; r <= st.nreact; ++r) {
+    const CompiledReaction& cr = net.rx[r];
+    if (!cr.tdep) continue;
+    double k;
+    if (cr.mtzero) {
+      k = cr.a * std::exp(-cr.ea / (rgas * t));
+    } else if (cr.eazero) {
+      k = cr.a * std::pow(t, cr.mt);
+    } else {
+      k = cr.a * std::pow(t, cr.mt) * std::exp(-cr.ea / (rgas * t));
+    }
+    net.rk_arrhenius[r] = k;
+    net.rk[r] = k;
+  }
+  net.arrhenius_temp = t;
+}
+
+void Derivs(Run& run, const double* y, double* dydt) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  const double* x = FullState(run, y);
+  if (st.cursk >= 1) RateConstants(run, x);
+  Rates(st, x);
+
+  const int n = st.spec - 2;
+  const int* start = net.term_start.data();
+  const Term* term = net.term.data();
+  const double* rate = st.rate.data();
+  for (int l = 1; l <= n; ++l) {
+    double sum = 0.0;
+    for (int k = start[l]; k < start[l + 1]; ++k) sum += term[k].coeff * rate[term[k].reaction];
+    dydt[l - 1] = sum;
+  }
+  for (int s : net.cstr_species) {
+    const SpeciesEntry& e = st.species[s];
+    dydt[s - 3] += (e.external - y[s - 3]) * e.flow_rate;
+  }
+}
+
+void ReactionRatesFromStore(Run& run) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  double* x = net.state.data();
+  for (int s = 3; s <= st.rspec; ++s) x[s] = st.conc[s];
+  x[kHv] = net.hvflux;
+  net.mconc = net.m_used ? GasSum(st, x) : 0.0;
+  x[kM] = net.mconc;
+  Rates(st, x);
+}
+
+}  // namespace tarnavel

@@ -1,0 +1,24 @@
+#pragma once
+// Rate laws and the derivative function: the right-hand side dy/dt of the
+// kinetic equations for the compiled network.
+
+namespace tarnavel {
+
+struct Run;
+
+// Evaluates the Arrhenius rate constants of the temperature-dependent
+// reactions at temperature `t` and makes them the working rate constants.
+// Called before the first derivative evaluation of a run and whenever the
+// run temperature changes.
+void EvaluateArrhenius(Run& run, double t);
+
+// DERIVS: given the integrated concentrations y (species s at y[s-3], SPEC-2
+// values), forms dydt for them. Leaves every reaction's rate constant in
+// the network's RK and its rate in the store's rate array.
+void Derivs(Run& run, const double* y, double* dydt);
+
+// The mass-action rate of every reaction from the current concentrations of
+// the store with the current rate constants (for the rate reports).
+void ReactionRatesFromStore(Run& run);
+
+}  // namespace tarnavel

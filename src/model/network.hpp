@@ -1,0 +1,65 @@
+#pragma once
+// The compiled reaction network: normalised reactions with species indices,
+// the rate-of-change term lists of every integrated and steady-state species
+// (TERMS), and the working arrays the derivative function uses.
+
+#include <array>
+#include <vector>
+
+namespace tarnavel {
+
+// Position codes of a term: 2..4 reactant slots 1..3, 6..8 product slots 1..3.
+struct Term {
+  int reaction;  // TRX
+  int pos;       // TPOS
+  double coeff;  // signed coefficient: -STOICH of a reactant slot (-1 with UNITR),
+                 // +STOICH of a product slot (+1 with UNITP)
+};
+
+// Placeholder indices of empty product slots after normalisation.
+inline constexpr int kEmptyProduct[4] = {0, -6, -7, -8};
+inline constexpr int kEmptyReactant = -5;
+
+inline constexpr int kHv = 1;  // species index of the photon pseudo-species
+inline constexpr int kM = 2;   // species index of the third-body pseudo-species
+
+struct CompiledReaction {
+  int nrct = 0;                       // NRCT: reactant slots used
+  int nprd = 0;                       // NPRD: product slots used
+  std::array<int, 4> rsp{};           // RSP(1..3)
+  std::array<int, 4> psp{};           // PSP(1..3)
+  std::array<double, 7> stoich{};     // STOICH(1..6): reactant slots 1..3, product slots 4..6
+  double a = 0.0;                     // pre-exponential factor, the rate constant as read
+  double mt = 0.0;                    // temperature exponent
+  double ea = 0.0;                    // activation energy
+  bool tdep = false;                  // rate constant depends on temperature
+  bool mtzero = false;
+  bool eazero = false;
+  bool unitr = false;                 // every reactant coefficient is 1
+  bool unitp = false;                 // every product coefficient is 1
+  bool revtherm = false;              // the next reaction is this one's thermodynamic reverse
+  int kptr = 0;                       // KPARR entry, 0 when none
+  int srcline = 0;
+};
+
+struct Network {
+  std::vector<CompiledReaction> rx;   // 1..NREACT
+  std::vector<double> rk;             // RK: working rate constants, 1..NREACT
+  std::vector<double> rk_arrhenius;   // Arrhenius values at `arrhenius_temp`
+  double arrhenius_temp = -1.0;       // temperature of rk_arrhenius; negative: not yet evaluated
+  // TERMS as one flat list: the terms of list l (species l+2) are
+  // term[term_start[l] .. term_start[l+1]).
+  std::vector<int> term_start;
+  std::vector<Term> term;
+  bool m_used = false;                // some reaction has M as a reactant
+  double mconc = 0.0;                 // MCONC: total concentration [M]
+  float hvflux = 1.0f;                // HVFLUX: current photon flux
+  double temperature = 298.15;        // current temperature
+  double rgas = 8.31451;              // gas constant in the activation-energy units
+  std::vector<char> gas;              // per species: counts in gas-phase sums
+  std::vector<int> cstr_species;      // integrated species with a CSTR flow
+  std::vector<double> state;          // work: full state, species s at s-3
+  bool compiled = false;
+};
+
+}  // namespace tarnavel
