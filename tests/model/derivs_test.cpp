@@ -1,0 +1,215 @@
+#include "model/derivs.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/compile_network.hpp"
+#include "support/model_builder.hpp"
+#include "support/run_fixture.hpp"
+
+namespace tarnavel {
+namespace {
+
+using testing::AddArrhenius;
+using testing::AddReaction;
+using testing::AddSpecial;
+using testing::AddSpecies;
+using testing::CapturedRun;
+
+struct DerivsFixture : ::testing::Test {
+  CapturedRun cr;
+  tarnavel::Run& run = cr.run;
+  ModelStore& st = run.store;
+  std::vector<double> dydt = std::vector<double>(16, 0.0);
+
+  void SetUp() override { run.sw.ignore_mass = true; }
+
+  void CompileAt(double temperature) {
+    CompileNetwork(run);
+    st.net.temperature = temperature;
+    EvaluateArrhenius(run, temperature);
+  }
+  int Index(const std::string& name) const {
+    for (int s = 1; s <= st.rspec; ++s)
+      if (st.species[s].name == name) return s;
+    return -1;
+  }
+  // Points collider k of entry e at a species, as compilation does from names.
+  void Collider(int e, int k, const std::string& name, double efficiency) {
+    SpecialEntry& entry = st.special[e];
+    entry.param[11 + 2 * (k - 1)] = Index(name) - 2;
+    entry.param[12 + 2 * (k - 1)] = efficiency;
+    entry.param[35] = k;
+  }
+  void Evaluate(const std::vector<double>& y) { Derivs(run, y.data(), dydt.data()); }
+  // Evaluates at the concentrations of the store (after compilation's reordering).
+  void EvaluateAtStore() {
+    std::vector<double> y;
+    for (int s = 3; s <= st.spec; ++s) y.push_back(st.conc[s]);
+    y.push_back(0.0);
+    Evaluate(y);
+  }
+};
+
+TEST_F(DerivsFixture, MassActionWithUnitAndOtherCoefficients) {
+  AddSpecies(run, "A", 2.0);
+  AddSpecies(run, "B", 3.0);
+  AddSpecies(run, "C");
+  AddReaction(run, 0.1, {{1, "A"}}, {{1, "C"}});
+  AddReaction(run, 0.01, {{2, "A"}}, {{1, "B"}});
+  AddReaction(run, 0.5, {{1, "A"}, {1, "B"}}, {{0.5, "C"}});
+  CompileAt(298.15);
+  Evaluate({2.0, 3.0, 0.0});
+  EXPECT_DOUBLE_EQ(st.rate[1], 0.2);
+  EXPECT_DOUBLE_EQ(st.rate[2], 0.04);
+  EXPECT_DOUBLE_EQ(st.rate[3], 3.0);
+  EXPECT_DOUBLE_EQ(dydt[0], -0.2 - 2 * 0.04 - 3.0);
+  EXPECT_DOUBLE_EQ(dydt[1], 0.04 - 3.0);
+  EXPECT_DOUBLE_EQ(dydt[2], 0.2 + 0.5 * 3.0);
+}
+
+TEST_F(DerivsFixture, CstrTermsNeedAFlow) {
+  const int a = AddSpecies(run, "A", 1.0);
+  const int b = AddSpecies(run, "B", 0.0);
+  st.species[a].flow_rate = 0.5;
+  st.species[a].external = 3.0;
+  st.species[b].external = 7.0;  // no residence time: no CSTR term
+  AddReaction(run, 1.0, {{1, "A"}}, {{1, "B"}});
+  CompileAt(298.15);
+  Evaluate({1.0, 0.0});
+  EXPECT_DOUBLE_EQ(dydt[0], -1.0 + (3.0 - 1.0) * 0.5);
+  EXPECT_DOUBLE_EQ(dydt[1], 1.0);
+}
+
+TEST_F(DerivsFixture, ArrheniusForms) {
+  AddSpecies(run, "A", 1.0);
+  AddSpecies(run, "B");
+  const double t = 300.0, r = 8.31451;
+  AddArrhenius(run, 1e-11, 0, 1000, {{1, "A"}}, {{1, "B"}});
+  AddArrhenius(run, 1e-11, 2, 0, {{1, "A"}}, {{1, "B"}});
+  AddArrhenius(run, 1e-11, -1.5, 2500, {{1, "A"}}, {{1, "B"}});
+  AddArrhenius(run, 1e-11, 0, 0, {{1, "A"}}, {{1, "B"}});  // a constant after all
+  CompileAt(t);
+  EXPECT_DOUBLE_EQ(st.net.rk[1], 1e-11 * std::exp(-1000 / (r * t)));
+  EXPECT_DOUBLE_EQ(st.net.rk[2], 1e-11 * t * t);
+  EXPECT_DOUBLE_EQ(st.net.rk[3], 1e-11 * std::pow(t, -1.5) * std::exp(-2500 / (r * t)));
+  EXPECT_FALSE(st.net.rx[4].tdep);
+  EXPECT_DOUBLE_EQ(st.net.rk[4], 1e-11);
+
+  run.settings.rgas = 1.986503e-3;  // kilocalories
+  EvaluateArrhenius(run, t);
+  EXPECT_DOUBLE_EQ(st.net.rk[1], 1e-11 * std::exp(-1000 / (1.986503e-3 * t)));
+}
+
+TEST_F(DerivsFixture, MAsAReactantIsTheGasTotal) {
+  AddSpecies(run, "A", 1.0);
+  const int w = AddSpecies(run, "W", 4.0);
+  st.species[w].phase = "aq";  // not in the gas
+  AddSpecies(run, "B", 2.0);
+  AddReaction(run, 3.0, {{1, "A"}, {1, "M"}}, {{1, "B"}, {1, "M"}});
+  AddReaction(run, 1.0, {{1, "W"}}, {{1, "W"}, {1, "A"}});
+  CompileAt(298.15);
+  Evaluate({1.0, 4.0, 2.0});
+  EXPECT_DOUBLE_EQ(st.net.mconc, 3.0);
+  EXPECT_DOUBLE_EQ(st.rate[1], 3.0 * 1.0 * 3.0);
+}
+
+struct FallOff : DerivsFixture {
+  // N2 and O2 are the bath; A + B make C through a special rate law.
+  int reaction = 0;
+  int entry = 0;
+  const double t = 300.0;
+  const double r = 8.31451;
+  double kinf = 2.0e-12;
+
+  void Build(int type, const std::vector<double>& params, bool arrhenius = false) {
+    AddSpecies(run, "N2", 1.9e19);
+    AddSpecies(run, "O2", 5.0e18);
+    AddSpecies(run, "A", 1.0e12);
+    AddSpecies(run, "B", 1.0e11);
+    AddSpecies(run, "C");
+    reaction = arrhenius ? AddArrhenius(run, 1.0e-10, -0.5, 500.0, {{1, "A"}, {1, "B"}}, {{1, "C"}})
+                         : AddReaction(run, kinf, {{1, "A"}, {1, "B"}}, {{1, "C"}});
+    entry = AddSpecial(run, reaction, type, params);
+    CompileAt(t);
+  }
+  double Rk(bool two_colliders = true) {
+    if (two_colliders) {
+      Collider(entry, 1, "N2", 1.0);
+      Collider(entry, 2, "O2", 0.5);
+    }
+    EvaluateAtStore();
+    return st.net.rk[reaction];
+  }
+  double Meff() const { return 1.9e19 + 5.0e18 + 1.0e12 + 1.0e11 + (0.5 - 1.0) * 5.0e18; }
+};
+
+TEST_F(FallOff, PlainThirdBodyWithEfficiencies) {
+  Build(1, {});
+  EXPECT_DOUBLE_EQ(Rk(), kinf * Meff());
+}
+
+TEST_F(FallOff, AbsoluteEfficienciesCountOnlyTheListedColliders) {
+  Build(1, {});
+  st.special[entry].absolute = true;
+  EXPECT_DOUBLE_EQ(Rk(), kinf * (1.0 * 1.9e19 + 0.5 * 5.0e18));
+}
+
+TEST_F(FallOff, Lindemann) {
+  Build(2, {6.0e-31, -2.0, 100.0});
+  const double k0 = 6.0e-31 * std::pow(t, -2.0) * std::exp(-100.0 / (r * t));
+  const double pr = k0 * Meff() / (kinf + 1e-79);
+  EXPECT_DOUBLE_EQ(Rk(), kinf * pr / (1 + pr));
+}
+
+struct Troe : FallOff, ::testing::WithParamInterface<double> {};
+
+TEST_P(Troe, WithAndWithoutTheThirdTerm) {
+  const double p7 = GetParam();
+  Build(3, {6.0e-31, -2.0, 0.0, 0.6, 90.0, 5000.0, p7});
+  double fcent = 0.4 * std::exp(-t / 90.0) + 0.6 * std::exp(-t / 5000.0);
+  if (p7 != 0.0) fcent += std::exp(-p7 / t);
+  const double k0 = 6.0e-31 * std::pow(t, -2.0);
+  const double pr = k0 * Meff() / (kinf + 1e-79);
+  const double l = std::log10(fcent), p = std::log10(pr);
+  const double c = -0.4 - 0.67 * l, n = 0.75 - 1.27 * l;
+  const double f = (p + c) / (n - 0.14 * (p + c));
+  const double expected = kinf * pr * std::pow(10.0, l / (1 + f * f)) / (1 + pr);
+  EXPECT_NEAR(Rk(), expected, 1e-12 * expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThirdTerm, Troe, ::testing::Values(0.0, 1200.0));
+
+TEST_F(FallOff, TroeWithoutAnyThirdBodyGivesZero) {
+  AddSpecies(run, "A", 1.0);
+  AddSpecies(run, "B", 1.0);
+  AddSpecies(run, "C");
+  reaction = AddReaction(run, kinf, {{1, "A"}}, {{1, "C"}});
+  entry = AddSpecial(run, reaction, 3, {6e-31, -2, 0, 0.6, 90, 5000});
+  st.special[entry].absolute = true;  // no colliders listed: [M]eff = 0
+  CompileAt(t);
+  Evaluate({1.0, 1.0, 0.0});
+  EXPECT_EQ(st.net.rk[reaction], 0.0);
+}
+
+TEST_F(FallOff, SriStartsFromTheArrheniusHighPressureLimit) {
+  Build(4, {6.0e-31, -2.0, 0.0, 0.5, 300.0, 900.0, 1.2, 0.1}, true);
+  const double kinf_t = 1.0e-10 * std::pow(t, -0.5) * std::exp(-500.0 / (r * t));
+  const double k0 = 6.0e-31 * std::pow(t, -2.0);
+  const double pr = k0 * Meff() / (kinf_t + 1e-79);
+  const double x = 1 / (1 + std::pow(std::log10(pr), 2));
+  const double f = std::pow(0.5 * std::exp(-300.0 / t) + std::exp(-t / 900.0), x) * 1.2 * std::pow(t, 0.1);
+  const double expected = kinf_t * pr * f / (1 + pr);
+  EXPECT_NEAR(Rk(), expected, 1e-12 * expected);
+  // Repeated calls do not compound the fall-off factor.
+  EXPECT_NEAR(Rk(), expected, 1e-12 * expected);
+}
+
+TEST_F(FallOff, LandauTeller) {
+  Build(30, {-50.0, 20.0});
+  EXPECT_DOUBLE_EQ(Rk(false), kinf * std::exp(-50.0 / std::cbrt(t) + 20.0 / std::pow(t, 2.0 / 3.0)));
+}
+
+}  // namespace
+}  // namespace tarnavel
