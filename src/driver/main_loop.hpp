@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "output/analysis_file.hpp"
+#include "output/conc_file.hpp"
+
 namespace tarnavel {
 
 struct Run;
@@ -24,6 +27,14 @@ struct LoopState {
   double last_row_time = 0.0;     // time of the last row written
   std::vector<double> last_written;  // per species slot, value at the last row
   std::vector<double> y, dydx, yscal;  // integrator vectors, 1-based, sized once
+
+  // Result files open from the time-zero row to the end of the run.
+  ConcFile conc_file;          // concentrations of the displayed species
+  AnalysisFile analysis_file;  // per-reaction rates (sensitivity mode 0)
+  // Recomputes run.store.rate from the current concentrations and rate
+  // constants; called before every analysis row. While unset, analysis rows
+  // carry the rates as they stand in the store.
+  void (*refresh_rates)(Run& run) = nullptr;
 };
 
 // Sizes the loop's work vectors for the store's capacity and sets the first

@@ -1,14 +1,27 @@
 #include "driver/stages.hpp"
 
-#include <filesystem>
-#include <fstream>
-
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
 #include "input/parameter_file.hpp"
 #include "input/species_file.hpp"
+#include "output/analysis_file.hpp"
+#include "output/conc_file.hpp"
 
 namespace tarnavel::stage {
+
+namespace {
+
+// Analysis rows reach the console with show, and never in a quiet run.
+bool EchoAnalysis(const Run& run) { return run.sw.show && !run.sw.quiet; }
+
+// An analysis row from rates recomputed at the current state.
+void WriteRatesRow(Run& run, LoopState& loop, double time) {
+  if (!loop.analysis_file.file.IsOpen()) return;
+  if (loop.refresh_rates != nullptr) loop.refresh_rates(run);
+  WriteAnalysisRow(run, loop.analysis_file, time, EchoAnalysis(run));
+}
+
+}  // namespace
 
 void UserPeriodicTable(Run&) {}
 void ParameterFile(Run& run) { ReadParameterFile(run); }
@@ -24,13 +37,30 @@ void CompileNetwork(Run&) {}
 
 bool ChooseAnalyticJacobian(Run& run) { return run.sw.anjac; }
 
-void CreateConcFile(Run& run) {
-  std::error_code ec;
-  std::filesystem::remove(run.sw.conc_out_name, ec);
-  std::ofstream created(run.sw.conc_out_name);
-}
+// Right after network compilation: the concentration file is deleted and
+// created anew; its header and rows follow once the run is set up.
+void CreateConcFile(Run& run) { PrepareConcOutput(run); }
 
-void WriteHeadersAndTimeZero(Run&, LoopState&) {}
+// The concentration file's header and time-zero row, which also become the
+// last-written values the output points compare with. With per-reaction
+// output, the derivatives are evaluated once at the initial state so that the
+// rate constants are current, and the analysis file gets its header and
+// time-zero row. In fit mode the objective writes the concentration file
+// itself.
+void WriteHeadersAndTimeZero(Run& run, LoopState& loop) {
+  if (run.sw.FitMode()) return;
+  OpenConcFile(run, loop.conc_file);
+  WriteConcHeader(run, loop.conc_file, run.sw.show);
+  WriteConcRow(run, loop.conc_file, 0.0, run.sw.show);
+  for (int s = 3; s <= run.store.rspec; ++s) loop.last_written[s] = run.store.conc[s];
+  loop.last_row_time = 0.0;
+  if (run.sw.sensit_mode != kSensitRates) return;
+  for (int s = 3; s <= run.store.rspec; ++s) loop.y[s - 2] = run.store.conc[s];
+  Derivatives(run, 0.0, loop.y, loop.dydx);
+  OpenAnalysisFile(run, loop.analysis_file);
+  WriteAnalysisHeader(run, loop.analysis_file, EchoAnalysis(run));
+  WriteRatesRow(run, loop, 0.0);
+}
 void SetUpSensitivity(Run&) {}
 void CreateAnalysisFile(Run&) {}
 void WriteKineticStatistics(Run&) {}
@@ -46,7 +76,24 @@ void IntegratorStep(Run& run, LoopState& loop) {
   loop.next_step = run.settings.simlen;
 }
 
-void WriteOutputRow(Run&, LoopState&, double) {}
-void FinishOutputs(Run&, LoopState&) {}
+// One concentration row (echoed with show) and, with per-reaction output,
+// one analysis row at the same time.
+void WriteOutputRow(Run& run, LoopState& loop, double time) {
+  WriteConcRow(run, loop.conc_file, time, run.sw.show);
+  if (run.sw.sensit_mode == kSensitRates) WriteRatesRow(run, loop, time);
+}
+
+// The final row at the output base time, unless the last output point has
+// just written it: the concentration row goes to the console too unless
+// quiet, and the analysis row goes with it so that no time appears twice.
+// Both files are then closed and kept.
+void FinishOutputs(Run& run, LoopState& loop) {
+  if (!loop.last_point_wrote || loop.last_row_time != loop.base_time) {
+    WriteConcRow(run, loop.conc_file, loop.base_time, !run.sw.quiet);
+    if (run.sw.sensit_mode == kSensitRates) WriteRatesRow(run, loop, loop.base_time);
+  }
+  CloseConcFile(run, loop.conc_file);
+  CloseAnalysisFile(run, loop.analysis_file);
+}
 
 }  // namespace tarnavel::stage
