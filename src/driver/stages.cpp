@@ -2,7 +2,9 @@
 
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
+#include "input/names_file.hpp"
 #include "input/parameter_file.hpp"
+#include "input/periodic_table.hpp"
 #include "input/species_file.hpp"
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
@@ -23,9 +25,9 @@ void WriteRatesRow(Run& run, LoopState& loop, double time) {
 
 }  // namespace
 
-void UserPeriodicTable(Run&) {}
+void UserPeriodicTable(Run& run) { ReadUserPeriodicTable(run); }
 void ParameterFile(Run& run) { ReadParameterFile(run); }
-void NamesFile(Run&) {}
+void NamesFile(Run& run) { ReadNamesFile(run); }
 // In the create-species-file mode the species file is not read: every
 // species of the model is then listed in the generated file.
 void SpeciesFile(Run& run) {

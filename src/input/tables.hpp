@@ -27,8 +27,9 @@ struct SpeciesEntry {
   std::string tag;
   double profile_period = -1.0;    // -1.0: no profile
   double scale = 1.0;              // integration scale
-  double mw = 0.0;                 // molecular weight
-  bool mass_known = false;         // the molecular weight could be determined
+  double mw = 0.0;                 // molecular weight (g/mol)
+  bool mass_known = false;         // mw could be determined from a formula
+  bool weighed = false;            // mw and mass_known have been set for this entry
   std::string phase;               // phase from the names file; empty or "g" is gas
   bool phase_given = false;
 };
