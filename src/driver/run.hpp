@@ -8,6 +8,8 @@
 #include "driver/console.hpp"
 #include "driver/diagnostics.hpp"
 #include "driver/switches.hpp"
+#include "input/names_file.hpp"
+#include "input/periodic_table.hpp"
 #include "input/reader_state.hpp"
 #include "input/settings.hpp"
 #include "model/store.hpp"
@@ -26,6 +28,8 @@ struct Run {
   ReaderState reader;
   ModelStore store;
   MessageArgs msg;
+  PeriodicTable user_periodic;            // the table read from the periodic-table file (-P, -p)
+  NamesTable names;                       // common names and formulas of the names file
   std::vector<bool> warned_out_of_range;  // species that already had warning 35
 };
 

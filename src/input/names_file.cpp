@@ -15,13 +15,6 @@ namespace tarnavel {
 
 namespace {
 
-// The names table of the run. It lives as long as the process, like the
-// model store, and is emptied by every run before its names file is read.
-NamesTable& RunNamesTable() {
-  static NamesTable table;
-  return table;
-}
-
 int FormulaWarning(WeighOutcome outcome) {
   switch (outcome) {
     case WeighOutcome::kMissingLeft: return 13;
@@ -83,7 +76,7 @@ void TakeNameLine(Run& run, NamesTable& table, const PeriodicTable& periodic) {
 
 }  // namespace
 
-const NamesTable& NamesTableOf(const Run&) { return RunNamesTable(); }
+const NamesTable& NamesTableOf(const Run& run) { return run.names; }
 
 const NameEntry* FindName(const NamesTable& table, std::string_view species) {
   for (int i = 1; i <= table.count; ++i)
@@ -92,7 +85,7 @@ const NameEntry* FindName(const NamesTable& table, std::string_view species) {
 }
 
 void ReadNamesFile(Run& run) {
-  RunNamesTable().count = 0;
+  run.names.count = 0;
   const std::string& name = run.reader.filename[kNamesFile];
   if (!std::filesystem::is_regular_file(name)) return;
   std::ifstream in(name);
@@ -106,7 +99,7 @@ void ReadNamesLines(Run& run, std::istream& in) {
   rd.filecode = kNamesFile;
   rd.srcline = 0;
   rd.delim_try = 0;
-  NamesTable& table = RunNamesTable();
+  NamesTable& table = run.names;
   if (table.entry.size() != static_cast<size_t>(kMaxNames) + 1) table.entry.assign(kMaxNames + 1, NameEntry{});
   table.count = 0;
   const PeriodicTable& periodic = PeriodicTableOf(run);

@@ -54,13 +54,6 @@ PeriodicTable MakeBuiltIn() {
   return table;
 }
 
-// The table read from the periodic-table file. It lives as long as the
-// process, like the model store; a run uses it only when it asked for it.
-PeriodicTable& UserTable() {
-  static PeriodicTable table;
-  return table;
-}
-
 // Stops the run at the first symbol that stands twice in the table.
 void CheckDuplicates(Run& run, const PeriodicTable& table) {
   for (int i = 1; i <= table.count; ++i) {
@@ -93,7 +86,7 @@ const PeriodicTable& BuiltInPeriodicTable() {
 }
 
 const PeriodicTable& PeriodicTableOf(const Run& run) {
-  return (run.sw.options & kOptUserPeriodic) ? UserTable() : BuiltInPeriodicTable();
+  return (run.sw.options & kOptUserPeriodic) ? run.user_periodic : BuiltInPeriodicTable();
 }
 
 void ReadUserPeriodicTable(Run& run) {
@@ -107,7 +100,7 @@ void ReadUserPeriodicTable(Run& run) {
 }
 
 void ReadPeriodicLines(Run& run, std::istream& in) {
-  PeriodicTable& table = UserTable();
+  PeriodicTable& table = run.user_periodic;
   ReaderState& rd = run.reader;
   rd.filecode = kPeriodicFile;
   rd.srcline = 0;
