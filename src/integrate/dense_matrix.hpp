@@ -1,0 +1,58 @@
+#pragma once
+// Dense square matrices of a fixed capacity and their LU decomposition.
+//
+// A Matrix is sized once for the largest system the run may integrate
+// (n_max x n_max, row-major) and then used for any leading n x n block, so
+// nothing is allocated while the integrators step.
+
+#include <cstddef>
+#include <vector>
+
+namespace tarnavel {
+
+struct Run;
+
+class Matrix {
+ public:
+  explicit Matrix(int capacity)
+      : capacity_(capacity), data_(static_cast<std::size_t>(capacity) * capacity, 0.0) {}
+
+  int Capacity() const { return capacity_; }
+
+  // Entry (i, j), both from 0.
+  double& operator()(int i, int j) { return data_[Offset(i, j)]; }
+  double operator()(int i, int j) const { return data_[Offset(i, j)]; }
+  double* Row(int i) { return data_.data() + Offset(i, 0); }
+  const double* Row(int i) const { return data_.data() + Offset(i, 0); }
+
+ private:
+  std::size_t Offset(int i, int j) const {
+    return static_cast<std::size_t>(i) * capacity_ + static_cast<std::size_t>(j);
+  }
+
+  int capacity_;
+  std::vector<double> data_;
+};
+
+// The pivot that replaces an exact zero on the diagonal of U.
+inline constexpr double kZeroPivot = 1.0e-35;
+
+// LU decomposition with implicit partial pivoting of the leading n x n
+// block of `a`, in place: L (unit diagonal, below) and U (on and above the
+// diagonal) of the row-permuted matrix, entry for entry the factors of
+// Crout's method. Each row is scaled by its largest
+// magnitude when the pivot is chosen. `pivot[j]` receives the row exchanged
+// with row j. `scale` is a work array of at least n values.
+//
+// A row without any non-zero entry makes the matrix singular: the console
+// shows "singular matrix in ludcmp" and waits for ENTER, then the row is
+// taken with scale 1 and the decomposition goes on; a zero pivot is replaced
+// by kZeroPivot, so the factors stay finite.
+void LuDecompose(Run& run, Matrix& a, int n, int* pivot, double* scale);
+
+// Solves A x = b with the factors of LuDecompose; b is overwritten by x.
+// The forward pass starts at the first non-zero element of b, which saves
+// most of the work when the right-hand side is sparse.
+void LuBackSubstitute(const Matrix& a, int n, const int* pivot, double* b);
+
+}  // namespace tarnavel

@@ -1,0 +1,46 @@
+#pragma once
+// The step matrix of the stiff integrators, M = d*I - s*J, behind one small
+// interface: the integrators form it from the Jacobian, factor it once and
+// solve with it several times, without knowing how it is stored. The dense
+// form below is the one in use; a sparse form can take its place without
+// touching the step logic.
+
+#include <vector>
+
+#include "integrate/dense_matrix.hpp"
+
+namespace tarnavel {
+
+struct Run;
+
+class StepMatrix {
+ public:
+  virtual ~StepMatrix() = default;
+  // M := diagonal*I - s*dfdy over the leading n rows and columns.
+  virtual void Form(double diagonal, double s, const Matrix& dfdy, int n) = 0;
+  // Factors M in place; a singular matrix is reported on the run's console.
+  virtual void Factor(Run& run) = 0;
+  // Solves M x = b with the factors; b is overwritten by x.
+  virtual void Solve(double* b) const = 0;
+};
+
+// Dense step matrix with LU factors, sized once for `capacity` equations.
+class DenseStepMatrix final : public StepMatrix {
+ public:
+  explicit DenseStepMatrix(int capacity)
+      : m_(capacity), pivot_(capacity, 0), scale_(capacity, 0.0) {}
+
+  void Form(double diagonal, double s, const Matrix& dfdy, int n) override;
+  void Factor(Run& run) override;
+  void Solve(double* b) const override;
+
+  const Matrix& Factors() const { return m_; }
+
+ private:
+  Matrix m_;
+  int n_ = 0;
+  std::vector<int> pivot_;
+  std::vector<double> scale_;
+};
+
+}  // namespace tarnavel
