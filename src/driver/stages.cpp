@@ -3,6 +3,7 @@
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
 #include "input/names_file.hpp"
+#include "input/model_file.hpp"
 #include "input/parameter_file.hpp"
 #include "input/periodic_table.hpp"
 #include "input/species_file.hpp"
@@ -34,7 +35,7 @@ void SpeciesFile(Run& run) {
   if (!run.sw.create_species_file) ReadSpeciesFile(run);
 }
 void ProfilesAndRadiation(Run&) {}
-void ModelFile(Run&) {}
+void ModelFile(Run& run) { ReadModelFile(run); }
 void CompileNetwork(Run&) {}
 
 bool ChooseAnalyticJacobian(Run& run) { return run.sw.anjac; }

@@ -32,6 +32,7 @@ struct SpeciesEntry {
   bool weighed = false;            // mw and mass_known have been set for this entry
   std::string phase;               // phase from the names file; empty or "g" is gas
   bool phase_given = false;
+  bool used = false;               // takes part in some reaction
 };
 
 struct ReactionItem {
@@ -46,6 +47,7 @@ struct ReactionRecord {
   double ea = kNotGiven;           // activation energy in EUNITS
   double extra = kNotGiven;        // third per-reaction parameter
   bool reverse = false;            // generated reverse of a reversible reaction
+  bool reversible = false;         // written with '=': the next record is its generated reverse
   std::array<ReactionItem, kMaxReactants + 1> reactant{};  // 1..3
   std::array<ReactionItem, kMaxProducts + 1> product{};    // 1..3
   int special = 0;                 // KPARR entry, 0 when none
@@ -53,11 +55,27 @@ struct ReactionRecord {
 };
 
 inline constexpr int kSpecialSlots = 35;
+inline constexpr int kMaxColliders = 12;       // named third bodies of one bracket group
+inline constexpr int kColliderCountSlot = 35;  // slot holding the number of named third bodies
+
+// Special rate-law types.
+enum SpecialType { kThirdBody = 1, kLindemann = 2, kTroe = 3, kSri = 4, kLandauTeller = 30 };
+
+// Parameter slots of the k-th named third body (k = 1..12): its species
+// position (set when the names are resolved) and its efficiency.
+constexpr int ColliderSpeciesSlot(int k) { return 11 + 2 * (k - 1); }
+constexpr int ColliderEfficiencySlot(int k) { return 12 + 2 * (k - 1); }
 
 struct SpecialEntry {              // one KPARR entry
   int type = 0;                    // 1 enhanced third body, 2 LIN, 3 TROE, 4 SRI, 30 LT
   bool absolute = false;           // only the listed colliders count, with absolute weights
   std::array<double, kSpecialSlots + 1> param{};  // slots 1..35
+  // The named third bodies as written, 1..param[35]; resolved to species
+  // positions during network compilation, which quotes `line` and `srcline`
+  // when a name is no species.
+  std::array<std::string, kMaxColliders + 1> collider{};
+  int srcline = 0;                 // source line of the reaction line
+  std::string line;                // the whole reaction line as read
 };
 
 }  // namespace tarnavel
