@@ -6,6 +6,7 @@
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
 #include "driver/stages.hpp"
+#include "model/derivs.hpp"
 #include "output/fortran_format.hpp"
 
 namespace tarnavel {
@@ -61,6 +62,10 @@ void PrepareLoop(Run& run, LoopState& loop) {
   loop.yscal.assign(slots, 0.0);
   loop.trial_step = run.settings.tstep;
   loop.interval_time = 0.0;
+  if (run.store.net.compiled) {
+    loop.refresh_rates = ReactionRatesFromStore;
+    loop.integration = std::make_unique<Integration>(run);
+  }
 }
 
 bool TurboMode(const Run& run) {

@@ -2,7 +2,10 @@
 // The main loop: advances the simulated time from output point to output
 // point, one integrator step at a time.
 
+#include <memory>
 #include <vector>
+
+#include "driver/integration.hpp"
 
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
@@ -35,6 +38,8 @@ struct LoopState {
   // constants; called before every analysis row. While unset, analysis rows
   // carry the rates as they stand in the store.
   void (*refresh_rates)(Run& run) = nullptr;
+  // The integrator and the model it integrates; created once per run.
+  std::unique_ptr<Integration> integration;
 };
 
 // Sizes the loop's work vectors for the store's capacity and sets the first

@@ -12,6 +12,7 @@
 #include "input/periodic_table.hpp"
 #include "input/reader_state.hpp"
 #include "input/settings.hpp"
+#include "model/model_system.hpp"
 #include "model/store.hpp"
 
 namespace tarnavel {
@@ -30,6 +31,7 @@ struct Run {
   MessageArgs msg;
   PeriodicTable user_periodic;            // the table read from the periodic-table file (-P, -p)
   NamesTable names;                       // common names and formulas of the names file
+  WorkCounts counts;                      // steps, derivative and Jacobian evaluations
   std::vector<bool> warned_out_of_range;  // species that already had warning 35
 };
 

@@ -2,6 +2,8 @@
 
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
+#include "input/field_reader.hpp"
+#include "input/formula_weight.hpp"
 #include "input/names_file.hpp"
 #include "input/model_file.hpp"
 #include "input/parameter_file.hpp"
@@ -9,6 +11,9 @@
 #include "input/species_file.hpp"
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
+#include "output/mw_list.hpp"
+#include "model/compile_network.hpp"
+#include "model/derivs.hpp"
 
 namespace tarnavel::stage {
 
@@ -36,7 +41,19 @@ void SpeciesFile(Run& run) {
 }
 void ProfilesAndRadiation(Run&) {}
 void ModelFile(Run& run) { ReadModelFile(run); }
-void CompileNetwork(Run&) {}
+// Masses of every species (the model file may have added some), then the
+// network; the rate constants are evaluated at the run temperature.
+void CompileNetwork(Run& run) {
+  DetermineMolecularWeights(run);
+  tarnavel::CompileNetwork(run);
+  Network& net = run.store.net;
+  net.temperature = run.settings.temp;
+  EvaluateArrhenius(run, net.temperature);
+  const std::string& hv = run.settings.hvfile;
+  if (UpperCase(hv).rfind("NONE", 0) == 0) net.hvflux = hv.size() >= 5 && hv[4] == '1' ? 1.0f : 0.0f;
+  run.store.conc[kHv] = net.hvflux;
+  if (run.sw.see_mw) WriteMwList(run);
+}
 
 bool ChooseAnalyticJacobian(Run& run) { return run.sw.anjac; }
 
@@ -70,14 +87,13 @@ void WriteKineticStatistics(Run&) {}
 void Optimise(Run&, LoopState&) {}
 
 void RefreshProfiles(Run&, LoopState&, bool) {}
-void Derivatives(Run&, double, const std::vector<double>&, std::vector<double>&) {}
-
-// A model without integrated species has nothing to integrate: the step is
-// exact, and the next may be as long as the rest of the run.
-void IntegratorStep(Run& run, LoopState& loop) {
-  loop.step_done = loop.trial_step;
-  loop.next_step = run.settings.simlen;
+void Derivatives(Run& run, double, const std::vector<double>& y, std::vector<double>& dydx) {
+  if (!run.store.net.compiled) return;
+  ++run.counts.derivs;
+  Derivs(run, &y[1], &dydx[1]);
 }
+
+void IntegratorStep(Run& run, LoopState& loop) { IntegrateStep(run, loop); }
 
 // One concentration row (echoed with show) and, with per-reaction output,
 // one analysis row at the same time.

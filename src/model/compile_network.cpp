@@ -347,6 +347,30 @@ void CheckMasses(Run& run) {
   }
 }
 
+// Resolves the named third bodies of every special entry against the real
+// species (hv and M are no colliders): the species position goes into the
+// collider's slot. A name that is no species stops the run, quoting the
+// reaction line.
+void ResolveColliders(Run& run) {
+  ModelStore& st = run.store;
+  std::unordered_map<std::string, int> index;
+  for (int s = st.rspec; s >= 3; --s) index[st.species[s].name] = s;
+  for (int m = 1; m <= st.cursk; ++m) {
+    SpecialEntry& e = st.special[m];
+    const int n = static_cast<int>(e.param[kColliderCountSlot]);
+    for (int k = 1; k <= n; ++k) {
+      auto it = index.find(e.collider[k]);
+      if (it == index.end()) {
+        run.reader.filecode = kModelFile;
+        run.reader.line = e.line;
+        run.reader.srcline = e.srcline;
+        FatalError(run, 85);
+      }
+      e.param[ColliderSpeciesSlot(k)] = it->second - 2;
+    }
+  }
+}
+
 }  // namespace
 
 std::string ReactionText(const Run& run, int r) {
@@ -503,6 +527,8 @@ void CompileNetwork(Run& run) {
   if (!run.sw.ignore_charge) CheckCharges(run);
   if (!run.sw.ignore_mass) CheckMasses(run);
   if (st.nreact == 0) FatalError(run, 90);
+  // 17. Named third bodies.
+  ResolveColliders(run);
 
   // Working arrays of the derivative function.
   net.gas.assign(st.cap.max_species + 1, 0);

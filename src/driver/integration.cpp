@@ -1,0 +1,35 @@
+#include "driver/integration.hpp"
+
+#include "driver/main_loop.hpp"
+#include "driver/run.hpp"
+#include "driver/stop.hpp"
+
+namespace tarnavel {
+
+Integration::Integration(Run& run)
+    : system(run), extrapolation_work(run.store.cap.max_species) {}
+
+void IntegrateStep(Run& run, LoopState& loop) {
+  const int n = run.store.Equations();
+  if (n <= 0) {
+    // Nothing to integrate: the step is exact.
+    loop.step_done = loop.trial_step;
+    loop.next_step = run.settings.simlen;
+    return;
+  }
+  Integration& in = *loop.integration;
+  double x = loop.interval_time;
+  switch (run.sw.integrator) {
+    case kExtrapolation:
+      ExtrapolationStep(run, in.extrapolation, in.extrapolation_work, in.system, &loop.y[1], &loop.dydx[1], n,
+                        x, loop.trial_step, run.settings.accuracy, &loop.yscal[1],
+                        run.sw.extrapolation == kRational, in.reset, loop.step_done, loop.next_step);
+      break;
+    default:
+      run.console.Line("This integrator is not available in this version of Tarnavel.");
+      StopProgram(kExitStopped);
+  }
+  ++run.counts.steps;
+}
+
+}  // namespace tarnavel

@@ -1,0 +1,28 @@
+#include "model/model_system.hpp"
+
+#include <algorithm>
+
+#include "driver/run.hpp"
+#include "integrate/numerical_jacobian.hpp"
+#include "model/derivs.hpp"
+
+namespace tarnavel {
+
+ModelSystem::ModelSystem(Run& run)
+    : run_(run),
+      y_copy_(run.store.cap.max_species + 1, 0.0),
+      work_(run.store.cap.max_species + 1, 0.0) {}
+
+void ModelSystem::Derivs(const double* y, double* dydx) {
+  ++run_.counts.derivs;
+  tarnavel::Derivs(run_, y, dydx);
+}
+
+void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
+  ++run_.counts.jacobians;
+  const int n = run_.store.Equations();
+  std::copy(y, y + n, y_copy_.begin());
+  NumJacobian(*this, y_copy_.data(), dydx, n, dfdy, work_.data());
+}
+
+}  // namespace tarnavel

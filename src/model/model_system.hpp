@@ -1,0 +1,33 @@
+#pragma once
+// The kinetic model as the integrators see it: DERIVS and the Jacobian of
+// the compiled network.
+
+#include <vector>
+
+#include "integrate/ode_system.hpp"
+
+namespace tarnavel {
+
+struct Run;
+
+// Counts of the work done by a run, for progress and benchmarks.
+struct WorkCounts {
+  long steps = 0;        // accepted integration steps
+  long derivs = 0;       // derivative evaluations
+  long jacobians = 0;    // Jacobian evaluations
+};
+
+class ModelSystem final : public OdeSystem {
+ public:
+  // Work arrays are sized once for the species capacity of the run.
+  explicit ModelSystem(Run& run);
+  void Derivs(const double* y, double* dydx) override;
+  void Jacobian(const double* y, const double* dydx, Matrix& dfdy) override;
+
+ private:
+  Run& run_;
+  std::vector<double> y_copy_;  // the Jacobian perturbs a copy of y
+  std::vector<double> work_;
+};
+
+}  // namespace tarnavel
