@@ -271,3 +271,59 @@ TEST_F(Compile, ChargeAndMassBalances) {
 
 }  // namespace
 }  // namespace tarnavel
+
+namespace tarnavel {
+namespace {
+
+TEST_F(Compile, NamedThirdBodiesResolveToSpeciesPositions) {
+  run.sw.ignore_mass = true;
+  AddSpecies(run, "N2", 1.0);  // used in no reaction: disposed, still a collider
+  AddSpecies(run, "A", 1.0);
+  AddSpecies(run, "B");
+  const int e = AddSpecial(run, AddReaction(run, 1.0, {{1, "A"}}, {{1, "B"}}), 1, {});
+  st.special[e].param[kColliderCountSlot] = 1;
+  st.special[e].collider[1] = "N2";
+  ASSERT_EQ(Compiled(), 0);
+  EXPECT_EQ(st.special[e].param[ColliderSpeciesSlot(1)], Index("N2") - 2);
+}
+
+TEST_F(Compile, AThirdBodyThatIsNoSpeciesStopsWithFatal85) {
+  for (const char* name : {"AR", "M", "hv"}) {
+    CapturedRun fresh;
+    fresh.run.sw.ignore_mass = true;
+    AddSpecies(fresh.run, "A", 1.0);
+    AddSpecies(fresh.run, "B");
+    const int e = AddSpecial(fresh.run, AddReaction(fresh.run, 1.0, {{1, "A"}}, {{1, "B"}}), 1, {});
+    SpecialEntry& entry = fresh.run.store.special[e];
+    entry.param[kColliderCountSlot] = 1;
+    entry.collider[1] = name;
+    entry.line = std::string("1.0\tA + M[") + name + "(2)] ==> B";
+    entry.srcline = 7;
+    try {
+      CompileNetwork(fresh.run);
+      ADD_FAILURE() << name;
+    } catch (const ProgramStop& stop) {
+      EXPECT_EQ(stop.fatal_number, 85) << name;
+      EXPECT_NE(fresh.Text().find("' " + entry.line + " '"), std::string::npos) << fresh.Text();
+      EXPECT_NE(fresh.Text().find("( source line # 7 )"), std::string::npos);
+    }
+  }
+}
+
+TEST_F(Compile, DebugListsTheReactionArrayAndTheTermLists) {
+  run.sw.ignore_mass = true;
+  run.sw.debug = kDebugMask;
+  AddSpecies(run, "A", 1.0);
+  AddSpecies(run, "B");
+  testing::AddArrhenius(run, 2.0, 1.5, 100.0, {{1, "A"}}, {{2, "B"}});
+  ASSERT_EQ(Compiled(), 0);
+  const std::string text = cr.Text();
+  for (const char* line : {" 1%%%% Show Reaction Array:", " Number of reactions (NREACT): 1", "  Before disposal.... ",
+                           " After disposal....", " SPEC= 4", " Number of Steady States: 0", " None."})
+    EXPECT_NE(text.find(std::string(line) + "\n"), std::string::npos) << line;
+  EXPECT_NE(text.find("   A ---^  MT="), std::string::npos);
+  EXPECT_NE(text.find(" A TERMS(l)= 1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarnavel
