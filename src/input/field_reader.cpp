@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <istream>
 
 #include "driver/diagnostics.hpp"
@@ -240,6 +242,20 @@ FileShape ShapeOf(int filecode) {
     default:
       return {1, kMaxFields, false, false, "I/O ERROR WHILE READING FILE #:"};
   }
+}
+
+bool OpenDescriptionFile(Run& run, int filecode, std::ifstream& in) {
+  run.reader.filecode = filecode;
+  const std::string& name = run.reader.filename[filecode];
+  if (!std::filesystem::is_regular_file(name)) return false;
+  in.open(name);
+  return static_cast<bool>(in);
+}
+
+void BeginDescriptionFile(ReaderState& reader, int filecode) {
+  reader.filecode = filecode;
+  reader.srcline = 0;
+  reader.delim_try = 0;
 }
 
 bool NextDataLine(Run& run, std::istream& in, const FileShape& shape) {

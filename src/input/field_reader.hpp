@@ -79,4 +79,10 @@ bool NextDataLine(Run& run, std::istream& in, const FileShape& shape);
 // Shapes of the description files.
 FileShape ShapeOf(int filecode);
 
+// Opens description file `filecode` under its name (FILENAME) and makes it the
+// file messages name. False when there is no such file or it cannot be read.
+bool OpenDescriptionFile(Run& run, int filecode, std::ifstream& in);
+// Starts reading a description file: FILECODE set, SRCLINE and DELIM_TRY at 0.
+void BeginDescriptionFile(ReaderState& reader, int filecode);
+
 }  // namespace tarnavel

@@ -117,19 +117,14 @@ int StoreReaction(Run& run, const RateFields& rate, std::string_view text) {
 }
 
 void ReadModelFile(Run& run) {
-  ReaderState& rd = run.reader;
-  rd.filecode = kModelFile;
-  const std::string& name = rd.filename[kModelFile];
-  std::ifstream in(name);
-  if (!std::filesystem::is_regular_file(name) || !in) FatalError(run, 32);
+  std::ifstream in;
+  if (!OpenDescriptionFile(run, kModelFile, in)) FatalError(run, 32);
   ReadModelLines(run, in);
 }
 
 void ReadModelLines(Run& run, std::istream& in) {
   ReaderState& rd = run.reader;
-  rd.filecode = kModelFile;
-  rd.srcline = 0;
-  rd.delim_try = 0;
+  BeginDescriptionFile(rd, kModelFile);
   FileShape shape = ShapeOf(kModelFile);
   shape.io_error_text = "*** I/O ERROR WHILE READING MODEL ERR#:";
 

@@ -86,19 +86,15 @@ const NameEntry* FindName(const NamesTable& table, std::string_view species) {
 
 void ReadNamesFile(Run& run) {
   run.names.count = 0;
-  const std::string& name = run.reader.filename[kNamesFile];
-  if (!std::filesystem::is_regular_file(name)) return;
-  std::ifstream in(name);
-  if (!in) return;
-  if (!run.sw.quiet) run.console.Line("Reading & parsing " + name + " names/mass file..");
+  std::ifstream in;
+  if (!OpenDescriptionFile(run, kNamesFile, in)) return;
+  if (!run.sw.quiet) run.console.Line("Reading & parsing " + run.reader.filename[kNamesFile] + " names/mass file..");
   ReadNamesLines(run, in);
 }
 
 void ReadNamesLines(Run& run, std::istream& in) {
   ReaderState& rd = run.reader;
-  rd.filecode = kNamesFile;
-  rd.srcline = 0;
-  rd.delim_try = 0;
+  BeginDescriptionFile(rd, kNamesFile);
   NamesTable& table = run.names;
   if (table.entry.size() != static_cast<size_t>(kMaxNames) + 1) table.entry.assign(kMaxNames + 1, NameEntry{});
   table.count = 0;

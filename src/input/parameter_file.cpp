@@ -75,11 +75,8 @@ void DebugLine(Run& run, const std::string& text) {
 }  // namespace
 
 void ReadParameterFile(Run& run) {
-  ReaderState& rd = run.reader;
-  rd.filecode = kParameterFile;
-  const std::string& name = rd.filename[kParameterFile];
-  std::ifstream in(name);
-  if (!std::filesystem::is_regular_file(name) || !in) {
+  std::ifstream in;
+  if (!OpenDescriptionFile(run, kParameterFile, in)) {
     Warning(run, 20);
     run.settings.pctdiff = 0.0;
     FinishParameters(run, 0.0);
@@ -91,9 +88,7 @@ void ReadParameterFile(Run& run) {
 void ReadParameterLines(Run& run, std::istream& in) {
   ReaderState& rd = run.reader;
   Settings& st = run.settings;
-  rd.filecode = kParameterFile;
-  rd.srcline = 0;
-  rd.delim_try = 0;
+  BeginDescriptionFile(rd, kParameterFile);
   const bool fitting = run.sw.FitMode();
 
   // Line 1: step limits and units.

@@ -90,11 +90,8 @@ const PeriodicTable& PeriodicTableOf(const Run& run) {
 }
 
 void ReadUserPeriodicTable(Run& run) {
-  ReaderState& rd = run.reader;
-  rd.filecode = kPeriodicFile;
-  const std::string& name = rd.filename[kPeriodicFile];
-  std::ifstream in(name);
-  if (!std::filesystem::is_regular_file(name) || !in) FatalError(run, 113);
+  std::ifstream in;
+  if (!OpenDescriptionFile(run, kPeriodicFile, in)) FatalError(run, 113);
   if (!run.sw.quiet) run.console.Line("Reading user defined Periodic Table...");
   ReadPeriodicLines(run, in);
 }
@@ -102,9 +99,7 @@ void ReadUserPeriodicTable(Run& run) {
 void ReadPeriodicLines(Run& run, std::istream& in) {
   PeriodicTable& table = run.user_periodic;
   ReaderState& rd = run.reader;
-  rd.filecode = kPeriodicFile;
-  rd.srcline = 0;
-  rd.delim_try = 0;
+  BeginDescriptionFile(rd, kPeriodicFile);
   table.count = 0;
   while (NextDataLine(run, in, ShapeOf(kPeriodicFile))) {
     const std::string& symbol = rd.field[1];

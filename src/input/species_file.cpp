@@ -151,19 +151,13 @@ bool SpeciesCharge(const std::string& name, int& charge) {
 }
 
 void ReadSpeciesFile(Run& run) {
-  ReaderState& rd = run.reader;
-  rd.filecode = kSpeciesFile;
-  const std::string& name = rd.filename[kSpeciesFile];
-  std::ifstream in(name);
-  if (!std::filesystem::is_regular_file(name) || !in) FatalError(run, 31);
+  std::ifstream in;
+  if (!OpenDescriptionFile(run, kSpeciesFile, in)) FatalError(run, 31);
   ReadSpeciesLines(run, in);
 }
 
 void ReadSpeciesLines(Run& run, std::istream& in) {
-  ReaderState& rd = run.reader;
-  rd.filecode = kSpeciesFile;
-  rd.srcline = 0;
-  rd.delim_try = 0;
+  BeginDescriptionFile(run.reader, kSpeciesFile);
   while (NextDataLine(run, in, ShapeOf(kSpeciesFile))) TakeSpeciesLine(run);
   CompleteTable(run);
 }

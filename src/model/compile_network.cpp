@@ -176,47 +176,40 @@ void CheckDuplicates(Run& run) {
   }
 }
 
-// The term lists of species 3..last in the given order: order[i] is the
-// species index (before renumbering) that list i-2 belongs to, and slot
-// indices are read through `position` (old index -> list position + 2).
+// Calls visit(species, term) for every term of reaction r: the first
+// reactant slot holding a species gives a reactant term, the first product
+// slot holding it a product term.
+template <typename Visit>
+void ForEachTerm(const CompiledReaction& cr, int r, Visit visit) {
+  for (int j = 1; j <= cr.nrct; ++j) {
+    bool first = true;
+    for (int i = 1; i < j; ++i) first = first && cr.rsp[i] != cr.rsp[j];
+    if (first) visit(cr.rsp[j], Term{r, j + 1, cr.unitr ? -1.0 : -cr.stoich[j]});
+  }
+  for (int j = 1; j <= cr.nprd; ++j) {
+    bool first = true;
+    for (int i = 1; i < j; ++i) first = first && cr.psp[i] != cr.psp[j];
+    if (first) visit(cr.psp[j], Term{r, j + 5, cr.unitp ? 1.0 : cr.stoich[3 + j]});
+  }
+}
+
+// The term lists of species 3..last, in reaction order.
 void BuildTerms(ModelStore& st, int last) {
   Network& net = st.net;
   const int lists = last - 2;
   std::vector<int> count(lists + 2, 0);
-  for (int r = 1; r <= st.nreact; ++r) {
-    const CompiledReaction& cr = net.rx[r];
-    for (int j = 1; j <= cr.nrct; ++j) {
-      const int s = cr.rsp[j];
-      bool first = true;
-      for (int i = 1; i < j; ++i) first = first && cr.rsp[i] != s;
-      if (first && s >= 3 && s <= last) ++count[s - 2];
-    }
-    for (int j = 1; j <= cr.nprd; ++j) {
-      const int s = cr.psp[j];
-      bool first = true;
-      for (int i = 1; i < j; ++i) first = first && cr.psp[i] != s;
-      if (first && s >= 3 && s <= last) ++count[s - 2];
-    }
-  }
+  for (int r = 1; r <= st.nreact; ++r)
+    ForEachTerm(net.rx[r], r, [&](int s, const Term&) {
+      if (s >= 3 && s <= last) ++count[s - 2];
+    });
   net.term_start.assign(lists + 2, 0);
   for (int l = 1; l <= lists; ++l) net.term_start[l + 1] = net.term_start[l] + count[l];
   net.term.assign(net.term_start[lists + 1], Term{0, 0, 0.0});
   std::vector<int> fill(net.term_start.begin(), net.term_start.end());
-  for (int r = 1; r <= st.nreact; ++r) {
-    const CompiledReaction& cr = net.rx[r];
-    for (int j = 1; j <= cr.nrct; ++j) {
-      const int s = cr.rsp[j];
-      bool first = true;
-      for (int i = 1; i < j; ++i) first = first && cr.rsp[i] != s;
-      if (first && s >= 3 && s <= last) net.term[fill[s - 2]++] = Term{r, j + 1, cr.unitr ? -1.0 : -cr.stoich[j]};
-    }
-    for (int j = 1; j <= cr.nprd; ++j) {
-      const int s = cr.psp[j];
-      bool first = true;
-      for (int i = 1; i < j; ++i) first = first && cr.psp[i] != s;
-      if (first && s >= 3 && s <= last) net.term[fill[s - 2]++] = Term{r, j + 5, cr.unitp ? 1.0 : cr.stoich[3 + j]};
-    }
-  }
+  for (int r = 1; r <= st.nreact; ++r)
+    ForEachTerm(net.rx[r], r, [&](int s, const Term& t) {
+      if (s >= 3 && s <= last) net.term[fill[s - 2]++] = t;
+    });
 }
 
 int TermCount(const Network& net, int l) { return net.term_start[l + 1] - net.term_start[l]; }
