@@ -7,7 +7,10 @@
 namespace tarnavel {
 
 Integration::Integration(Run& run)
-    : system(run), extrapolation_work(run.store.cap.max_species) {}
+    : system(run),
+      extrapolation_work(run.store.cap.max_species),
+      cash_karp_work(run.store.cap.max_species),
+      rosenbrock_work(kRosenbrockCapacity) {}
 
 void IntegrateStep(Run& run, LoopState& loop) {
   const int n = run.store.Equations();
@@ -24,6 +27,14 @@ void IntegrateStep(Run& run, LoopState& loop) {
       ExtrapolationStep(run, in.extrapolation, in.extrapolation_work, in.system, &loop.y[1], &loop.dydx[1], n,
                         x, loop.trial_step, run.settings.accuracy, &loop.yscal[1],
                         run.sw.extrapolation == kRational, in.reset, loop.step_done, loop.next_step);
+      break;
+    case kCashKarp:
+      CashKarpStep(run, in.cash_karp_work, in.system, &loop.y[1], &loop.dydx[1], n, x, loop.trial_step,
+                   run.settings.accuracy, &loop.yscal[1], loop.step_done, loop.next_step);
+      break;
+    case kRosenbrock:
+      RosenbrockStep(run, in.rosenbrock_work, in.system, &loop.y[1], &loop.dydx[1], n, x, loop.trial_step,
+                     run.settings.accuracy, &loop.yscal[1], loop.step_done, loop.next_step);
       break;
     default:
       run.console.Line("This integrator is not available in this version of Tarnavel.");

@@ -2,7 +2,9 @@
 // The integrator of a run with the model it integrates: kept step state and
 // work arrays, created once when the main loop is prepared.
 
+#include "integrate/cash_karp.hpp"
 #include "integrate/extrapolation.hpp"
+#include "integrate/rosenbrock.hpp"
 #include "model/model_system.hpp"
 
 namespace tarnavel {
@@ -15,6 +17,8 @@ struct Integration {
   ModelSystem system;
   ExtrapolationState extrapolation;
   ExtrapolationWork extrapolation_work;
+  CashKarpWork cash_karp_work;
+  RosenbrockWork rosenbrock_work;
   bool reset = false;  // clears the kept step state at the next step
 };
 

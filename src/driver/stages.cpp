@@ -13,6 +13,7 @@
 #include "output/conc_file.hpp"
 #include "output/mw_list.hpp"
 #include "model/compile_network.hpp"
+#include "model/analytic_jacobian.hpp"
 #include "model/derivs.hpp"
 
 namespace tarnavel::stage {
@@ -55,7 +56,16 @@ void CompileNetwork(Run& run) {
   if (run.sw.see_mw) WriteMwList(run);
 }
 
-bool ChooseAnalyticJacobian(Run& run) { return run.sw.anjac; }
+// The analytic Jacobian serves only constant rate constants; otherwise the
+// request is turned off with warning 36 and the numerical one is used. The
+// switch then tells the model which Jacobian to form.
+bool ChooseAnalyticJacobian(Run& run) {
+  if (run.sw.anjac && AnalyticJacobianRefused(run)) {
+    Warning(run, 36);
+    run.sw.anjac = false;
+  }
+  return run.sw.anjac;
+}
 
 // Right after network compilation: the concentration file is deleted and
 // created anew; its header and rows follow once the run is set up.

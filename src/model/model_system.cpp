@@ -4,6 +4,7 @@
 
 #include "driver/run.hpp"
 #include "integrate/numerical_jacobian.hpp"
+#include "model/analytic_jacobian.hpp"
 #include "model/derivs.hpp"
 
 namespace tarnavel {
@@ -20,6 +21,10 @@ void ModelSystem::Derivs(const double* y, double* dydx) {
 
 void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
   ++run_.counts.jacobians;
+  if (run_.sw.anjac) {
+    AnaJacobian(run_, y, dfdy);
+    return;
+  }
   const int n = run_.store.Equations();
   std::copy(y, y + n, y_copy_.begin());
   NumJacobian(*this, y_copy_.data(), dydx, n, dfdy, work_.data());

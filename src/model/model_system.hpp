@@ -22,6 +22,8 @@ class ModelSystem final : public OdeSystem {
   // Work arrays are sized once for the species capacity of the run.
   explicit ModelSystem(Run& run);
   void Derivs(const double* y, double* dydx) override;
+  // The analytic Jacobian when the run uses it (the -anjac switch, left set
+  // by the Jacobian choice), else forward differences of the rates.
   void Jacobian(const double* y, const double* dydx, Matrix& dfdy) override;
 
  private:
