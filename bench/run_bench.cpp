@@ -120,6 +120,14 @@ int main(int argc, char** argv) {
   const fs::path mcm = source / ".." / "shared" / "models" / "mcm_mvkmacr";
   if (fs::exists(mcm)) models.push_back(Folder("mcm_mvkmacr", mcm));
   for (int n : {100, 300, 600, 900}) models.push_back(Generated(n));
+  // The same models with the analytic Jacobian built from the term lists.
+  const size_t plain = models.size();
+  for (size_t i = 0; i < plain; ++i) {
+    Model m = models[i];
+    m.name += " -anjac";
+    m.args.push_back("-anjac");
+    models.push_back(m);
+  }
   for (int i = 1; i < argc; ++i) models.push_back(Folder(fs::path(argv[i]).filename().string(), argv[i]));
 
   std::printf("%-22s %5s %6s %9s %8s %10s %9s\n", "model", "eqns", "reacts", "wall(s)", "steps", "derivs",
