@@ -6,6 +6,7 @@
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
 #include "driver/stages.hpp"
+#include "input/profiles.hpp"
 #include "model/derivs.hpp"
 #include "output/fortran_format.hpp"
 
@@ -68,11 +69,10 @@ void PrepareLoop(Run& run, LoopState& loop) {
   }
 }
 
+// Imposed values change only at output points, so with any profile or a
+// radiation file every step must end on the output grid.
 bool TurboMode(const Run& run) {
-  const std::string& hv = run.settings.hvfile;
-  const bool radiation = !(hv.size() >= 4 && (hv.compare(0, 4, "NONE") == 0 || hv.compare(0, 4, "None") == 0 ||
-                                               hv.compare(0, 4, "none") == 0));
-  return !radiation && !run.store.profile_in_use;
+  return !RadiationFileInUse(run.settings) && !run.store.profile_in_use && !run.store.additive_in_use;
 }
 
 Clip ClipTrialStep(Run& run, LoopState& loop, bool turbo, bool sensit_rerun) {

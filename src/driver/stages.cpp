@@ -8,9 +8,11 @@
 #include "input/model_file.hpp"
 #include "input/parameter_file.hpp"
 #include "input/periodic_table.hpp"
+#include "input/profiles.hpp"
 #include "input/species_file.hpp"
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
+#include "output/kinstat.hpp"
 #include "output/mw_list.hpp"
 #include "model/compile_network.hpp"
 #include "model/analytic_jacobian.hpp"
@@ -40,19 +42,22 @@ void NamesFile(Run& run) { ReadNamesFile(run); }
 void SpeciesFile(Run& run) {
   if (!run.sw.create_species_file) ReadSpeciesFile(run);
 }
-void ProfilesAndRadiation(Run&) {}
+void ProfilesAndRadiation(Run& run) { ReadProfilesAndRadiation(run); }
 void ModelFile(Run& run) { ReadModelFile(run); }
 // Masses of every species (the model file may have added some), then the
-// network; the rate constants are evaluated at the run temperature.
+// network. Compilation has put the held species in their final slots, so the
+// values in force at time 0 are looked up here: the radiation intensity, the
+// held concentrations (which the time-zero row shows) and the first value of a
+// temperature profile. The rate constants are then evaluated at the run
+// temperature.
 void CompileNetwork(Run& run) {
   DetermineMolecularWeights(run);
   tarnavel::CompileNetwork(run);
   Network& net = run.store.net;
   net.temperature = run.settings.temp;
+  LookUpRadiation(run, 0.0);
+  LookUpHeldProfiles(run, 0.0);
   EvaluateArrhenius(run, net.temperature);
-  const std::string& hv = run.settings.hvfile;
-  if (UpperCase(hv).rfind("NONE", 0) == 0) net.hvflux = hv.size() >= 5 && hv[4] == '1' ? 1.0f : 0.0f;
-  run.store.conc[kHv] = net.hvflux;
   if (run.sw.see_mw) WriteMwList(run);
 }
 
@@ -93,10 +98,16 @@ void WriteHeadersAndTimeZero(Run& run, LoopState& loop) {
 }
 void SetUpSensitivity(Run&) {}
 void CreateAnalysisFile(Run&) {}
-void WriteKineticStatistics(Run&) {}
+void WriteKineticStatistics(Run& run) { WriteKinStat(run); }
 void Optimise(Run&, LoopState&) {}
 
-void RefreshProfiles(Run&, LoopState&, bool) {}
+// Radiation (not at output points), held species and additive profiles, by
+// the output base time.
+void RefreshProfiles(Run& run, LoopState& loop, bool radiation_too) {
+  if (radiation_too) LookUpRadiation(run, loop.base_time);
+  LookUpHeldProfiles(run, loop.base_time);
+  ApplyAdditiveProfiles(run, loop.base_time);
+}
 void Derivatives(Run& run, double, const std::vector<double>& y, std::vector<double>& dydx) {
   if (!run.store.net.compiled) return;
   ++run.counts.derivs;

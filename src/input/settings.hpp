@@ -19,6 +19,8 @@ struct Settings {
   int eunits = kJoule;
   double rgas = 8.31451;      // gas constant in the activation-energy units
   double temp = 298.15;       // TEMP (K)
+  double tmin = 1.0e-5;       // TMIN: lowest temperature a varying temperature takes (K)
+  double tmax = 9.0e7;        // TMAX: highest temperature a varying temperature takes (K)
   bool tprofile = false;      // temperature comes from a profile file
   std::string tprofname;
   bool constp = false;        // constant pressure

@@ -26,6 +26,12 @@ struct SpeciesEntry {
   bool has_tag = false;
   std::string tag;
   double profile_period = -1.0;    // -1.0: no profile
+  double profile_interval = 0.0;   // time between profile values (s); period = values x interval
+  bool profile_single_pass = false;  // the interval was written negative
+  bool profile_large = false;      // the values are in the large store
+  int profile_slot = 0;            // slot within its store
+  int profile_count = 0;           // number of profile values
+  int profile_applied = 0;         // additive: entry added last, 0 before the first
   double scale = 1.0;              // integration scale
   double mw = 0.0;                 // molecular weight (g/mol)
   bool mass_known = false;         // mw could be determined from a formula

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "input/profiles.hpp"
 #include "input/tables.hpp"
 #include "model/capacity.hpp"
 #include "model/network.hpp"
@@ -28,6 +29,7 @@ struct ModelStore {
   std::vector<double> rate;             // current rate of each reaction, 1..cap.max_reactions
 
   Network net;                          // the compiled network
+  ProfileStore profiles;                // profile and radiation tables
 
   // Global flags of the species table.
   int displayed = 0;                    // number of displayed species
