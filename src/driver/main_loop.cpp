@@ -15,6 +15,9 @@ namespace tarnavel {
 namespace {
 
 constexpr double kEndSlack = 1.0e-29;     // tolerance of the end-of-interval cuts
+// Times summed from many intervals miss the simulation length by rounding; a
+// time this close to it (relative) is the end of the run.
+constexpr double kEndFraction = 1.0e-10;
 constexpr double kUnderflowStep = 1.0e-32;
 constexpr int kProgressEvery = 2401;
 constexpr int kTurboRows = 61;
@@ -94,7 +97,9 @@ Clip ClipTrialStep(Run& run, LoopState& loop, bool turbo, bool sensit_rerun) {
     }
   }
   if (loop.base_time + loop.trial_step + loop.interval_time - st.simlen > kEndSlack) {
-    loop.trial_step = st.simlen - loop.base_time - loop.interval_time;
+    const double rest = st.simlen - loop.base_time - loop.interval_time;
+    // A rest left only by rounding is no step: the output point closes the run.
+    loop.trial_step = rest <= kEndFraction * std::fabs(st.simlen) ? 0.0 : rest;
     ReportUnderflow(run, loop.trial_step, "## Possible Underflow in r93i ");
   }
   if (loop.trial_step < 0.0) loop.trial_step = st.simlen - loop.base_time;
@@ -104,7 +109,9 @@ Clip ClipTrialStep(Run& run, LoopState& loop, bool turbo, bool sensit_rerun) {
 void OutputPoint(Run& run, LoopState& loop) {
   CheckNegatives(run, loop);
   stage::RefreshProfiles(run, loop, false);
-  const double time = loop.base_time + loop.interval_time;
+  double time = loop.base_time + loop.interval_time;
+  if (std::fabs(run.settings.simlen - time) <= kEndFraction * std::fabs(run.settings.simlen))
+    time = run.settings.simlen;
   loop.last_point_wrote = false;
   for (int s = 3; s <= run.store.rspec; ++s) {
     double& last = loop.last_written[s];
@@ -120,7 +127,7 @@ void OutputPoint(Run& run, LoopState& loop) {
       break;
     }
   }
-  loop.base_time += loop.interval_time;
+  loop.base_time = time;
   loop.interval_time = 0.0;
   loop.forced_output = false;
 }

@@ -265,6 +265,9 @@ bool NextDataLine(Run& run, std::istream& in, const FileShape& shape) {
     if (status == -1) return false;
     if (status != 0) {
       run.console.Line(std::string(shape.io_error_text) + " " + std::to_string(status) + " ***.");
+      // A stream that cannot deliver any further line ends the data rather
+      // than reporting the same error for ever.
+      if (in.bad()) return false;
       in.clear();
       continue;
     }

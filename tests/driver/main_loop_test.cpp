@@ -64,6 +64,17 @@ TEST_F(LoopFixture, TheLastStepEndsExactlyAtTheSimulationLength) {
   }
 }
 
+TEST_F(LoopFixture, ARestLeftOnlyByRoundingIsNoStep) {
+  loop.base_time = 599.99999999999989;  // six hundred intervals summed
+  loop.interval_time = 0.0;
+  loop.trial_step = 0.5;
+  ClipTrialStep(run, loop, false, false);
+  EXPECT_EQ(loop.trial_step, 0.0);  // the forced output point closes the run
+  loop.interval_time = 0.0;
+  OutputPoint(run, loop);
+  EXPECT_EQ(loop.base_time, 600.0);
+}
+
 TEST_F(LoopFixture, ANegativeTrialStepBecomesTheRestOfTheRun) {
   loop.base_time = 100.0;
   loop.interval_time = 0.0;

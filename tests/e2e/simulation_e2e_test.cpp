@@ -177,3 +177,22 @@ TEST_F(Simulation, ThirdBodyAndTroeRateConstantsMatchHandValues) {
 
 }  // namespace
 }  // namespace tarnavel::e2e
+
+namespace tarnavel::e2e {
+namespace {
+
+TEST_F(Simulation, RowsFallOnTheOutputIntervalsWithoutADuplicateEnd) {
+  // A held species turns Turbo mode off: every row falls on a multiple of the
+  // 0.1 s interval, and the hundred summed intervals end the run once.
+  const std::string species = "A\t0\t1\tY\t0\tN\tN\nB\t0\t0\tY\t0\tN\tN\nC\t0\t0\tN\t0\tN\t0.5\n";
+  ProgramResult r = Run(Parm(10, 0.0, 1.0e-8, 0.1), species, "0.1\tA + C ==> B + C\n");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const auto rows = Rows(dir);
+  ASSERT_EQ(rows.size(), 101u);
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(rows[i][0], 0.1 * static_cast<double>(i), 1e-6) << i;
+  EXPECT_EQ(rows.back()[0], 10.0);
+  ExpectClose(rows.back()[1], std::exp(-0.05 * 10), 2e-6, "A");
+}
+
+}  // namespace
+}  // namespace tarnavel::e2e
