@@ -1,7 +1,10 @@
 #include "driver/stages.hpp"
 
+#include <string>
+
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
+#include "driver/stop.hpp"
 #include "input/field_reader.hpp"
 #include "input/formula_weight.hpp"
 #include "input/names_file.hpp"
@@ -32,6 +35,13 @@ void WriteRatesRow(Run& run, LoopState& loop, double time) {
   WriteAnalysisRow(run, loop.analysis_file, time, EchoAnalysis(run));
 }
 
+// A switch whose subsystem this version does not have stops the run with a
+// line saying so, rather than ending as if the work had been done.
+[[noreturn]] void Unavailable(Run& run, const char* what) {
+  run.console.Line(std::string(what) + " is not available in this version of Tarnavel.");
+  StopProgram(kExitStopped);
+}
+
 }  // namespace
 
 void UserPeriodicTable(Run& run) { ReadUserPeriodicTable(run); }
@@ -51,6 +61,8 @@ void ModelFile(Run& run) { ReadModelFile(run); }
 // temperature profile. The rate constants are then evaluated at the run
 // temperature.
 void CompileNetwork(Run& run) {
+  if (run.sw.thermo) Unavailable(run, "Thermodynamic mode (-THERM)");
+  if (run.sw.output_mask != 0) Unavailable(run, "The property and rate output (-o:)");
   DetermineMolecularWeights(run);
   tarnavel::CompileNetwork(run);
   Network& net = run.store.net;
@@ -96,10 +108,12 @@ void WriteHeadersAndTimeZero(Run& run, LoopState& loop) {
   WriteAnalysisHeader(run, loop.analysis_file, EchoAnalysis(run));
   WriteRatesRow(run, loop, 0.0);
 }
-void SetUpSensitivity(Run&) {}
+void SetUpSensitivity(Run& run) {
+  if (run.sw.sensit_mode == kSensitAnalysis) Unavailable(run, "Sensitivity analysis (-SENSIT:1)");
+}
 void CreateAnalysisFile(Run&) {}
 void WriteKineticStatistics(Run& run) { WriteKinStat(run); }
-void Optimise(Run&, LoopState&) {}
+void Optimise(Run& run, LoopState&) { Unavailable(run, "Fitting (-FIT)"); }
 
 // Radiation (not at output points), held species and additive profiles, by
 // the output base time.

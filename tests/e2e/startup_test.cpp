@@ -153,12 +153,33 @@ TEST(Startup, FitModeTurnsSensitivityOffAndWritesNoConcentrationFile) {
   TempDir dir;
   WriteSmallModel(dir);
   ProgramResult r = RunIn(dir, {"-SENSIT:1", "-FIT"});
-  ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_GT(Find(r, " SENSIT TURNED OFF.."), 0) << r.out;
   EXPECT_FALSE(dir.Exists("CONC.TXT"));
+  // Fitting is not part of this version: the run says so and stops.
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.lines.back(), " Fitting (-FIT) is not available in this version of Tarnavel.") << r.out;
 
   ProgramResult quiet_fit = RunIn(dir, {"-FIT"});
   EXPECT_EQ(Find(quiet_fit, " SENSIT TURNED OFF.."), -1);  // sensitivity was already off
+}
+
+TEST(Startup, SwitchesOfSubsystemsNotInThisVersionStopTheRun) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* line;
+  };
+  const Case cases[] = {
+      {{"-THERM"}, " Thermodynamic mode (-THERM) is not available in this version of Tarnavel."},
+      {{"-o:Y:N:N:N"}, " The property and rate output (-o:) is not available in this version of Tarnavel."},
+      {{"-SENSIT:1"}, " Sensitivity analysis (-SENSIT:1) is not available in this version of Tarnavel."},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteSmallModel(dir);
+    ProgramResult r = RunIn(dir, c.args);
+    EXPECT_NE(r.status, 0) << c.line;
+    EXPECT_EQ(r.lines.back(), c.line) << r.out;
+  }
 }
 
 TEST(Startup, PerReactionOutputAddsTheThirdNotice) {
