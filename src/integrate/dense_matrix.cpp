@@ -6,11 +6,14 @@
 
 namespace tarnavel {
 
-void LuDecompose(Run& run, Matrix& a, int n, int* pivot, double* scale) {
+void LuDecompose(Run& run, Matrix& a, int n, int* pivot, double* scale, int* columns) {
   for (int i = 0; i < n; ++i) {
     const double* row = a.Row(i);
     double big = 0.0;
-    for (int j = 0; j < n; ++j) big = std::fmax(big, std::fabs(row[j]));
+    for (int j = 0; j < n; ++j) {
+      const double v = std::fabs(row[j]);
+      if (v > big) big = v;  // a NaN entry is passed over
+    }
     if (big == 0.0) {
       run.console.Line("singular matrix in ludcmp");
       run.console.Pause();
@@ -47,12 +50,23 @@ void LuDecompose(Run& run, Matrix& a, int n, int* pivot, double* scale) {
     if (j == n - 1) break;
     const double inverse = 1.0 / a(j, j);
     const double* upper = a.Row(j);
+    // Kinetic step matrices are sparse: with a work array, only the columns
+    // where the pivot row is non-zero are updated (the others would receive
+    // factor * 0).
+    int count = 0;
+    if (columns != nullptr)
+      for (int c = j + 1; c < n; ++c)
+        if (upper[c] != 0.0) columns[count++] = c;
     for (int i = j + 1; i < n; ++i) {
       double* row = a.Row(i);
       const double factor = row[j] * inverse;
       row[j] = factor;
       if (factor == 0.0) continue;  // nothing to subtract
-      for (int c = j + 1; c < n; ++c) row[c] -= factor * upper[c];
+      if (columns != nullptr) {
+        for (int k = 0; k < count; ++k) row[columns[k]] -= factor * upper[columns[k]];
+      } else {
+        for (int c = j + 1; c < n; ++c) row[c] -= factor * upper[c];
+      }
     }
   }
 }

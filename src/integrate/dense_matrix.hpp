@@ -48,7 +48,7 @@ inline constexpr double kZeroPivot = 1.0e-35;
 // shows "singular matrix in ludcmp" and waits for ENTER, then the row is
 // taken with scale 1 and the decomposition goes on; a zero pivot is replaced
 // by kZeroPivot, so the factors stay finite.
-void LuDecompose(Run& run, Matrix& a, int n, int* pivot, double* scale);
+void LuDecompose(Run& run, Matrix& a, int n, int* pivot, double* scale, int* columns = nullptr);
 
 // Solves A x = b with the factors of LuDecompose; b is overwritten by x.
 // The forward pass starts at the first non-zero element of b, which saves

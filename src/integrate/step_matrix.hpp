@@ -28,7 +28,16 @@ class StepMatrix {
 class DenseStepMatrix final : public StepMatrix {
  public:
   explicit DenseStepMatrix(int capacity)
-      : m_(capacity), pivot_(capacity, 0), scale_(capacity, 0.0) {}
+      : m_(capacity),
+        pivot_(capacity, 0),
+        scale_(capacity, 0.0),
+        columns_(capacity, 0),
+        lower_start_(capacity + 1, 0),
+        upper_start_(capacity + 1, 0) {
+    // Room for full factors, so that no factorisation allocates.
+    lower_nz_.reserve(static_cast<size_t>(capacity) * capacity / 2);
+    upper_nz_.reserve(static_cast<size_t>(capacity) * capacity / 2);
+  }
 
   void Form(double diagonal, double s, const Matrix& dfdy, int n) override;
   void Factor(Run& run) override;
@@ -41,6 +50,10 @@ class DenseStepMatrix final : public StepMatrix {
   int n_ = 0;
   std::vector<int> pivot_;
   std::vector<double> scale_;
+  std::vector<int> columns_;  // non-zero columns of the current pivot row
+  // Column indices of the non-zero factor entries, row by row.
+  std::vector<int> lower_start_, lower_nz_;
+  std::vector<int> upper_start_, upper_nz_;
 };
 
 }  // namespace tarnavel
