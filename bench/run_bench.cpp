@@ -120,9 +120,13 @@ int main(int argc, char** argv) {
   const fs::path mcm = source / ".." / "shared" / "models" / "mcm_mvkmacr";
   if (fs::exists(mcm)) models.push_back(Folder("mcm_mvkmacr", mcm));
   for (int n : {100, 300, 600, 900}) models.push_back(Generated(n));
-  // The same models with the analytic Jacobian built from the term lists.
-  const size_t plain = models.size();
-  for (size_t i = 0; i < plain; ++i) {
+  // The real models again with the analytic Jacobian built from the term
+  // lists. (On the generated networks the exact Jacobian couples species kept
+  // at the concentration floor, and the extrapolation integrator then spends
+  // thousands of steps controlling errors of order 1e-31: a probe of that
+  // behaviour, not of speed.)
+  const size_t real = mcm.empty() || !fs::exists(mcm) ? 2 : 3;
+  for (size_t i = 0; i < real; ++i) {
     Model m = models[i];
     m.name += " -anjac";
     m.args.push_back("-anjac");

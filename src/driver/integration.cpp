@@ -3,6 +3,7 @@
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
 #include "driver/stop.hpp"
+#include "model/jacobian_pattern.hpp"
 
 namespace tarnavel {
 
@@ -10,7 +11,12 @@ Integration::Integration(Run& run)
     : system(run),
       extrapolation_work(run.store.cap.max_species),
       cash_karp_work(run.store.cap.max_species),
-      rosenbrock_work(kRosenbrockCapacity) {}
+      rosenbrock_work(kRosenbrockCapacity) {
+  // The step matrices eliminate in an order that keeps their factors sparse.
+  const auto pattern = JacobianPattern(run);
+  extrapolation_work.step_matrix->SetPattern(pattern);
+  rosenbrock_work.step_matrix->SetPattern(pattern);
+}
 
 void IntegrateStep(Run& run, LoopState& loop) {
   const int n = run.store.Equations();

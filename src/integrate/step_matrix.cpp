@@ -1,13 +1,71 @@
 #include "integrate/step_matrix.hpp"
 
+#include <bit>
+#include <cstdint>
+
 namespace tarnavel {
+
+std::vector<int> MinimumDegreeOrder(const std::vector<std::vector<int>>& columns_of_row) {
+  const int n = static_cast<int>(columns_of_row.size());
+  const int words = (n + 63) / 64;
+  std::vector<std::uint64_t> adjacent(static_cast<size_t>(n) * words, 0);
+  auto row = [&](int i) { return adjacent.data() + static_cast<size_t>(i) * words; };
+  auto set = [&](int i, int j) { row(i)[j / 64] |= std::uint64_t{1} << (j % 64); };
+  for (int i = 0; i < n; ++i) {
+    for (int j : columns_of_row[i]) {
+      if (j == i || j < 0 || j >= n) continue;
+      set(i, j);
+      set(j, i);
+    }
+  }
+  auto degree = [&](int i) {
+    int d = 0;
+    for (int w = 0; w < words; ++w) d += std::popcount(row(i)[w]);
+    return d;
+  };
+  std::vector<int> deg(n), order;
+  std::vector<char> done(n, 0);
+  for (int i = 0; i < n; ++i) deg[i] = degree(i);
+  order.reserve(n);
+  for (int k = 0; k < n; ++k) {
+    int v = -1;
+    for (int i = 0; i < n; ++i)
+      if (!done[i] && (v < 0 || deg[i] < deg[v])) v = i;
+    done[v] = 1;
+    order.push_back(v);
+    // The neighbours of v become one clique; v leaves the graph.
+    const std::uint64_t* nv = row(v);
+    for (int u = 0; u < n; ++u) {
+      if (done[u] || !((nv[u / 64] >> (u % 64)) & 1u)) continue;
+      std::uint64_t* nu = row(u);
+      for (int w = 0; w < words; ++w) nu[w] |= nv[w];
+      nu[u / 64] &= ~(std::uint64_t{1} << (u % 64));
+      nu[v / 64] &= ~(std::uint64_t{1} << (v % 64));
+    }
+    for (int u = 0; u < n; ++u)
+      if (!done[u] && ((nv[u / 64] >> (u % 64)) & 1u)) deg[u] = degree(u);
+    for (int u = 0; u < n; ++u) row(u)[v / 64] &= ~(std::uint64_t{1} << (v % 64));
+  }
+  return order;
+}
+
+void DenseStepMatrix::SetPattern(const std::vector<std::vector<int>>& columns_of_row) {
+  order_ = MinimumDegreeOrder(columns_of_row);
+  work_.assign(order_.size(), 0.0);
+}
 
 void DenseStepMatrix::Form(double diagonal, double s, const Matrix& dfdy, int n) {
   n_ = n;
+  const bool ordered = static_cast<int>(order_.size()) == n;
   for (int i = 0; i < n; ++i) {
-    const double* from = dfdy.Row(i);
+    const int oi = ordered ? order_[i] : i;
+    const double* from = dfdy.Row(oi);
     double* to = m_.Row(i);
-    for (int j = 0; j < n; ++j) to[j] = -s * from[j];
+    if (ordered) {
+      for (int j = 0; j < n; ++j) to[j] = -s * from[order_[j]];
+    } else {
+      for (int j = 0; j < n; ++j) to[j] = -s * from[j];
+    }
     to[i] += diagonal;
   }
 }
@@ -32,7 +90,13 @@ void DenseStepMatrix::Factor(Run& run) {
   }
 }
 
-void DenseStepMatrix::Solve(double* b) const {
+void DenseStepMatrix::Solve(double* rhs) const {
+  const bool ordered = static_cast<int>(order_.size()) == n_;
+  double* b = rhs;
+  if (ordered) {
+    b = work_.data();
+    for (int i = 0; i < n_; ++i) b[i] = rhs[order_[i]];
+  }
   for (int i = 0; i < n_; ++i) {
     const int ip = pivot_[i];
     double sum = b[ip];
@@ -47,6 +111,8 @@ void DenseStepMatrix::Solve(double* b) const {
     for (int k = upper_start_[i]; k < upper_start_[i + 1]; ++k) sum -= row[upper_nz_[k]] * b[upper_nz_[k]];
     b[i] = sum / row[i];
   }
+  if (ordered)
+    for (int i = 0; i < n_; ++i) rhs[order_[i]] = b[i];
 }
 
 }  // namespace tarnavel

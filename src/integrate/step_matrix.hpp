@@ -22,7 +22,17 @@ class StepMatrix {
   virtual void Factor(Run& run) = 0;
   // Solves M x = b with the factors; b is overwritten by x.
   virtual void Solve(double* b) const = 0;
+  // Which entries of the Jacobian can be non-zero: the columns of each row.
+  // A step matrix may use it to choose an elimination order; the solution
+  // does not depend on it.
+  virtual void SetPattern(const std::vector<std::vector<int>>& /*columns_of_row*/) {}
 };
+
+// An elimination order for a matrix with the given pattern (made symmetric):
+// repeatedly the row with the fewest off-diagonal neighbours left is taken,
+// and its neighbours become connected (minimum degree). order[k] is the
+// row eliminated k-th.
+std::vector<int> MinimumDegreeOrder(const std::vector<std::vector<int>>& columns_of_row);
 
 // Dense step matrix with LU factors, sized once for `capacity` equations.
 class DenseStepMatrix final : public StepMatrix {
@@ -42,6 +52,10 @@ class DenseStepMatrix final : public StepMatrix {
   void Form(double diagonal, double s, const Matrix& dfdy, int n) override;
   void Factor(Run& run) override;
   void Solve(double* b) const override;
+  // Rows and columns are then eliminated in minimum-degree order (a symmetric
+  // permutation of M), which keeps the factors of a kinetic step matrix
+  // sparse; partial pivoting still chooses the pivot within each column.
+  void SetPattern(const std::vector<std::vector<int>>& columns_of_row) override;
 
   const Matrix& Factors() const { return m_; }
 
@@ -54,6 +68,8 @@ class DenseStepMatrix final : public StepMatrix {
   // Column indices of the non-zero factor entries, row by row.
   std::vector<int> lower_start_, lower_nz_;
   std::vector<int> upper_start_, upper_nz_;
+  std::vector<int> order_;            // elimination order; empty: natural order
+  mutable std::vector<double> work_;  // the right-hand side in elimination order
 };
 
 }  // namespace tarnavel

@@ -1,0 +1,36 @@
+#include "model/jacobian_pattern.hpp"
+
+#include <algorithm>
+
+#include "driver/run.hpp"
+
+namespace tarnavel {
+
+std::vector<std::vector<int>> JacobianPattern(const Run& run) {
+  const ModelStore& st = run.store;
+  const Network& net = st.net;
+  const int n = st.spec - 2;
+  std::vector<std::vector<int>> rows(n);
+  for (int l = 1; l <= n; ++l) {
+    std::vector<int>& cols = rows[l - 1];
+    cols.push_back(l - 1);
+    bool all_gas = false;
+    for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) {
+      const CompiledReaction& cr = net.rx[net.term[k].reaction];
+      if (cr.kptr > 0) all_gas = true;
+      for (int j = 1; j <= cr.nrct; ++j) {
+        const int s = cr.rsp[j];
+        if (s == kM) all_gas = true;
+        if (s >= 3 && s <= st.spec) cols.push_back(s - 3);
+      }
+    }
+    if (all_gas)
+      for (int s = 3; s <= st.spec; ++s)
+        if (net.gas[s]) cols.push_back(s - 3);
+    std::sort(cols.begin(), cols.end());
+    cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
+  }
+  return rows;
+}
+
+}  // namespace tarnavel

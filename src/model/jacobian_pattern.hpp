@@ -1,0 +1,17 @@
+#pragma once
+// Which entries of the Jacobian of the compiled network can be non-zero.
+
+#include <vector>
+
+namespace tarnavel {
+
+struct Run;
+
+// For each integrated species (row l-1 for species l+2), the columns its rate
+// of change can depend on: its own, every integrated reactant of the
+// reactions in its term list, and every integrated species when such a
+// reaction involves the total concentration [M] (M as a reactant or a
+// special rate law).
+std::vector<std::vector<int>> JacobianPattern(const Run& run);
+
+}  // namespace tarnavel
