@@ -14,6 +14,7 @@ Integration::Integration(Run& run)
       rosenbrock_work(kRosenbrockCapacity) {
   // The step matrices eliminate in an order that keeps their factors sparse.
   const auto pattern = JacobianPattern(run);
+  system.SetPattern(pattern);
   extrapolation_work.step_matrix->SetPattern(pattern);
   rosenbrock_work.step_matrix->SetPattern(pattern);
 }

@@ -17,7 +17,16 @@ std::vector<std::vector<int>> JacobianPattern(const Run& run) {
     bool all_gas = false;
     for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) {
       const CompiledReaction& cr = net.rx[net.term[k].reaction];
-      if (cr.kptr > 0) all_gas = true;
+      if (cr.kptr > 0) {
+        // [M]eff: the gas-phase total and every named third body.
+        all_gas = true;
+        const SpecialEntry& e = st.special[cr.kptr];
+        const int colliders = static_cast<int>(e.param[kColliderCountSlot]);
+        for (int c = 1; c <= colliders; ++c) {
+          const int s = static_cast<int>(e.param[ColliderSpeciesSlot(c)]) + 2;
+          if (s >= 3 && s <= st.spec) cols.push_back(s - 3);
+        }
+      }
       for (int j = 1; j <= cr.nrct; ++j) {
         const int s = cr.rsp[j];
         if (s == kM) all_gas = true;

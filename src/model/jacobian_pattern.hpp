@@ -11,7 +11,9 @@ struct Run;
 // of change can depend on: its own, every integrated reactant of the
 // reactions in its term list, and every integrated species when such a
 // reaction involves the total concentration [M] (M as a reactant or a
-// special rate law).
+// special rate law, whose named third bodies count too). It must list every
+// dependency the derivative function has: the numerical Jacobian perturbs
+// columns that share no row together.
 std::vector<std::vector<int>> JacobianPattern(const Run& run);
 
 }  // namespace tarnavel

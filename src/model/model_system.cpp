@@ -12,7 +12,13 @@ namespace tarnavel {
 ModelSystem::ModelSystem(Run& run)
     : run_(run),
       y_copy_(run.store.cap.max_species + 1, 0.0),
-      work_(run.store.cap.max_species + 1, 0.0) {}
+      work_(run.store.cap.max_species + 1, 0.0),
+      increments_(run.store.cap.max_species + 1, 0.0),
+      saved_(run.store.cap.max_species + 1, 0.0) {}
+
+void ModelSystem::SetPattern(const std::vector<std::vector<int>>& columns_of_row) {
+  groups_ = GroupColumns(columns_of_row);
+}
 
 void ModelSystem::Derivs(const double* y, double* dydx) {
   ++run_.counts.derivs;
@@ -27,7 +33,12 @@ void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
   }
   const int n = run_.store.Equations();
   std::copy(y, y + n, y_copy_.begin());
-  NumJacobian(*this, y_copy_.data(), dydx, n, dfdy, work_.data());
+  if (groups_.n == n) {
+    NumJacobianGrouped(*this, y_copy_.data(), dydx, n, dfdy, work_.data(), groups_, increments_.data(),
+                       saved_.data());
+  } else {
+    NumJacobian(*this, y_copy_.data(), dydx, n, dfdy, work_.data());
+  }
 }
 
 }  // namespace tarnavel

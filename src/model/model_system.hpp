@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "integrate/numerical_jacobian.hpp"
 #include "integrate/ode_system.hpp"
 
 namespace tarnavel {
@@ -25,11 +26,16 @@ class ModelSystem final : public OdeSystem {
   // The analytic Jacobian when the run uses it (the -anjac switch, left set
   // by the Jacobian choice), else forward differences of the rates.
   void Jacobian(const double* y, const double* dydx, Matrix& dfdy) override;
+  // The Jacobian pattern of the compiled network: the numerical Jacobian then
+  // perturbs columns that share no row together.
+  void SetPattern(const std::vector<std::vector<int>>& columns_of_row);
 
  private:
   Run& run_;
   std::vector<double> y_copy_;  // the Jacobian perturbs a copy of y
   std::vector<double> work_;
+  std::vector<double> increments_, saved_;
+  JacobianGroups groups_;
 };
 
 }  // namespace tarnavel
