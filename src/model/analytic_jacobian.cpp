@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "driver/run.hpp"
+#include "model/derivs.hpp"
 
 namespace tarnavel {
 
@@ -43,26 +44,6 @@ double ProductSlope(const CompiledReaction& cr, int k, const double* x) {
     }
   }
   return d;
-}
-
-// The full state by species index from the integrated values y, completed
-// as the derivative function completes it.
-const double* FullState(Run& run, const double* y) {
-  ModelStore& st = run.store;
-  Network& net = st.net;
-  double* x = net.state.data();
-  const int n = st.spec - 2;
-  for (int i = 0; i < n; ++i) x[3 + i] = y[i];
-  for (int s = st.spec + 1; s <= st.rspec; ++s) x[s] = st.conc[s];
-  x[kHv] = net.hvflux;
-  double mtot = 0.0;
-  if (net.m_used) {
-    for (int s = 3; s <= st.rspec; ++s)
-      if (net.gas[s]) mtot += x[s];
-  }
-  net.mconc = mtot;
-  x[kM] = mtot;
-  return x;
 }
 
 }  // namespace

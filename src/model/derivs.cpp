@@ -121,9 +121,9 @@ void RateConstants(Run& run, const double* x) {
     if (net.rx[r].kptr > 0) net.rk[r] = SpecialRate(st, r, mtot, t, x);
 }
 
-// Copies the integrated values into the full state and completes it with the
-// steady-state and retained species, the photon flux and [M].
-double* FullState(Run& run, const double* y) {
+}  // namespace
+
+const double* FullState(Run& run, const double* y) {
   ModelStore& st = run.store;
   Network& net = st.net;
   double* x = net.state.data();
@@ -135,8 +135,6 @@ double* FullState(Run& run, const double* y) {
   x[kM] = net.mconc;
   return x;
 }
-
-}  // namespace
 
 void EvaluateArrhenius(Run& run, double t) {
   ModelStore& st = run.store;

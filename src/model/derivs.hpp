@@ -17,6 +17,12 @@ void EvaluateArrhenius(Run& run, double t);
 // the network's RK and its rate in the store's rate array.
 void Derivs(Run& run, const double* y, double* dydt);
 
+// The full state by species index (hv holds the photon flux, M the total
+// concentration [M]) from the integrated values y, completed with the
+// steady-state and retained species of the store. Lives in the network's
+// work array.
+const double* FullState(Run& run, const double* y);
+
 // The mass-action rate of every reaction from the current concentrations of
 // the store with the current rate constants (for the rate reports).
 void ReactionRatesFromStore(Run& run);
