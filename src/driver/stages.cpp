@@ -63,6 +63,14 @@ void ModelFile(Run& run) { ReadModelFile(run); }
 void CompileNetwork(Run& run) {
   if (run.sw.thermo) Unavailable(run, "Thermodynamic mode (-THERM)");
   if (run.sw.output_mask != 0) Unavailable(run, "The property and rate output (-o:)");
+  // A reverse reaction takes its rate constant from thermodynamic data; run
+  // without them it would keep the placeholder 1.0 of its record.
+  for (int r = 1; r <= run.store.nreact; ++r) {
+    if (!run.store.reaction[r].reverse) continue;
+    run.console.Line("The reaction on source line " + std::to_string(run.store.reaction[r].srcline) + " of " +
+                     run.reader.filename[kModelFile] + " is reversible (=):");
+    Unavailable(run, "Its reverse rate needs thermodynamic data, which");
+  }
   DetermineMolecularWeights(run);
   tarnavel::CompileNetwork(run);
   Network& net = run.store.net;

@@ -182,6 +182,19 @@ TEST(Startup, SwitchesOfSubsystemsNotInThisVersionStopTheRun) {
   }
 }
 
+TEST(Startup, AReversibleReactionNeedsThermodynamicData) {
+  TempDir dir;
+  WriteSmallModel(dir);
+  dir.Write("MODEL.DAT", "# k\treaction\n0.1\tA = B\n");
+  ProgramResult r = RunIn(dir, {"-QUIET"});
+  EXPECT_NE(r.status, 0);
+  ASSERT_GE(r.lines.size(), 2u);
+  EXPECT_EQ(r.lines[r.lines.size() - 2], " The reaction on source line 2 of MODEL.DAT is reversible (=):");
+  EXPECT_EQ(r.lines.back(),
+            " Its reverse rate needs thermodynamic data, which is not available in this version of Tarnavel.");
+  EXPECT_FALSE(dir.Exists("CONC.TXT"));
+}
+
 TEST(Startup, PerReactionOutputAddsTheThirdNotice) {
   TempDir dir;
   WriteSmallModel(dir);
