@@ -41,14 +41,6 @@ char CharAt(std::string_view s, std::size_t pos) { return pos < s.size() ? s[pos
 
 std::string_view From(std::string_view s, std::size_t pos) { return pos < s.size() ? s.substr(pos) : std::string_view(); }
 
-std::string UpperCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
 std::string Concat(std::initializer_list<std::string_view> parts) {
   std::string out;
   for (std::string_view p : parts) out += p;
