@@ -118,7 +118,7 @@ void PrepareRun(Run& run, LoopState& loop) {
   stage::WriteHeadersAndTimeZero(run, loop);
   stage::SetUpSensitivity(run);
   if (run.sw.integrator == kRosenbrock && run.store.spec >= 45) FatalError(run, 37);
-  stage::CreateAnalysisFile(run);
+  stage::CreateAnalysisFile(run, loop);
   if (run.sw.kinstat) stage::WriteKineticStatistics(run);
 }
 

@@ -63,6 +63,8 @@ void ModelFile(Run& run) { ReadModelFile(run); }
 void CompileNetwork(Run& run) {
   if (run.sw.thermo) Unavailable(run, "Thermodynamic mode (-THERM)");
   if (run.sw.output_mask != 0) Unavailable(run, "The property and rate output (-o:)");
+  if (run.settings.constp) Unavailable(run, "A constant-pressure run");
+  if (run.settings.vprofile) Unavailable(run, "A volume profile");
   // A reverse reaction takes its rate constant from thermodynamic data; run
   // without them it would keep the placeholder 1.0 of its record.
   for (int r = 1; r <= run.store.nreact; ++r) {
@@ -97,11 +99,8 @@ bool ChooseAnalyticJacobian(Run& run) {
 void CreateConcFile(Run& run) { PrepareConcOutput(run); }
 
 // The concentration file's header and time-zero row, which also become the
-// last-written values the output points compare with. With per-reaction
-// output, the derivatives are evaluated once at the initial state so that the
-// rate constants are current, and the analysis file gets its header and
-// time-zero row. In fit mode the objective writes the concentration file
-// itself.
+// last-written values the output points compare with. In fit mode the
+// objective writes the concentration file itself.
 void WriteHeadersAndTimeZero(Run& run, LoopState& loop) {
   if (run.sw.FitMode()) return;
   OpenConcFile(run, loop.conc_file);
@@ -109,7 +108,13 @@ void WriteHeadersAndTimeZero(Run& run, LoopState& loop) {
   WriteConcRow(run, loop.conc_file, 0.0, run.sw.show);
   for (int s = 3; s <= run.store.rspec; ++s) loop.last_written[s] = run.store.conc[s];
   loop.last_row_time = 0.0;
-  if (run.sw.sensit_mode != kSensitRates) return;
+}
+
+// The per-reaction rate file of sensitivity mode 0: the derivatives are
+// evaluated once at the initial state so that the rate constants are current,
+// then the header and the time-zero row are written.
+void CreateAnalysisFile(Run& run, LoopState& loop) {
+  if (run.sw.FitMode() || run.sw.sensit_mode != kSensitRates) return;
   for (int s = 3; s <= run.store.rspec; ++s) loop.y[s - 2] = run.store.conc[s];
   Derivatives(run, 0.0, loop.y, loop.dydx);
   OpenAnalysisFile(run, loop.analysis_file);
@@ -119,7 +124,6 @@ void WriteHeadersAndTimeZero(Run& run, LoopState& loop) {
 void SetUpSensitivity(Run& run) {
   if (run.sw.sensit_mode == kSensitAnalysis) Unavailable(run, "Sensitivity analysis (-SENSIT:1)");
 }
-void CreateAnalysisFile(Run&) {}
 void WriteKineticStatistics(Run& run) { WriteKinStat(run); }
 void Optimise(Run& run, LoopState&) { Unavailable(run, "Fitting (-FIT)"); }
 

@@ -29,7 +29,7 @@ bool ChooseAnalyticJacobian(Run& run);
 void CreateConcFile(Run& run);
 void WriteHeadersAndTimeZero(Run& run, LoopState& loop);
 void SetUpSensitivity(Run& run);
-void CreateAnalysisFile(Run& run);
+void CreateAnalysisFile(Run& run, LoopState& loop);
 void WriteKineticStatistics(Run& run);
 // The optimisation driver of fit mode.
 void Optimise(Run& run, LoopState& loop);

@@ -526,7 +526,13 @@ void CompileNetwork(Run& run) {
   // Working arrays of the derivative function.
   net.gas.assign(st.cap.max_species + 1, 0);
   for (int s = 3; s <= st.rspec; ++s) {
-    const std::string& phase = st.species[s].phase;
+    // The temperature and volume pseudo-species carry their own phase, which
+    // keeps them out of every gas-phase sum ([M] above all).
+    SpeciesEntry& e = st.species[s];
+    if (e.name == "Temperature(K)") e.phase = "T_STORE99";
+    if (e.name == "Volume") e.phase = "V_STORE99";
+    if (e.name == "Temperature(K)" || e.name == "Volume") e.phase_given = true;
+    const std::string& phase = e.phase;
     net.gas[s] = phase.empty() || phase == "g" || phase == "G";
   }
   net.cstr_species.clear();

@@ -213,3 +213,26 @@ TEST_F(FallOff, LandauTeller) {
 
 }  // namespace
 }  // namespace tarnavel
+
+namespace tarnavel {
+namespace {
+
+TEST_F(DerivsFixture, ThePseudoSpeciesStayOutOfTheThirdBodyTotal) {
+  AddSpecies(run, "A", 1.0e-3);
+  AddSpecies(run, "N2", 0.04);
+  AddSpecies(run, "B");
+  const int t = AddSpecies(run, "Temperature(K)", 300.0);
+  st.species[t].held = true;
+  const int v = AddSpecies(run, "Volume", 1.0);
+  st.species[v].held = true;
+  AddReaction(run, 1.0, {{1, "A"}, {1, "M"}}, {{1, "B"}, {1, "M"}});
+  CompileAt(300.0);
+  std::vector<double> y;
+  for (int s = 3; s <= st.spec; ++s) y.push_back(st.conc[s]);
+  Evaluate(y);
+  EXPECT_DOUBLE_EQ(st.net.mconc, 1.0e-3 + 0.04);
+  EXPECT_EQ(st.species[Index("Temperature(K)")].phase, "T_STORE99");
+}
+
+}  // namespace
+}  // namespace tarnavel

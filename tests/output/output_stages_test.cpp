@@ -44,6 +44,7 @@ struct OutputRun {
   void Outputs(bool change_at_1, bool change_at_2) {
     stage::CreateConcFile(run);
     stage::WriteHeadersAndTimeZero(run, loop);
+    stage::CreateAnalysisFile(run, loop);
     for (bool change : {change_at_1, change_at_2}) {
       if (change) run.store.conc[3] *= 2.0;
       loop.interval_time = 1.0;
@@ -147,6 +148,7 @@ TEST(OutputStages, FitModeLeavesTheFilesToTheObjective) {
   OutputRun out;
   out.run.sw.options = kOptFitSimplex;
   stage::WriteHeadersAndTimeZero(out.run, out.loop);
+  stage::CreateAnalysisFile(out.run, out.loop);
   stage::WriteOutputRow(out.run, out.loop, 1.0);
   stage::FinishOutputs(out.run, out.loop);
   EXPECT_FALSE(dir.Exists("CONC.TXT"));
