@@ -42,7 +42,8 @@ void TakeSpeciesLine(Run& run) {
   (void)StartsYes(rd.field[6]);
   const std::string& hold = rd.field[7];
   const std::string hold_upper = UpperCase(hold);
-  if (hold_upper.empty() || hold_upper[0] != 'N') {
+  // A six-field line has no hold column: the species is not held.
+  if (!hold_upper.empty() && hold_upper[0] != 'N') {
     const std::string_view tail =
         hold.size() >= 5 ? std::string_view(hold).substr(hold.size() - 4) : std::string_view{};
     if (tail == "-ADD" || tail == "-add" || tail == "-Add") {

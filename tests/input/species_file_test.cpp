@@ -75,6 +75,13 @@ TEST(SpeciesFile, ColumnsFillTheTableFromEntryThree) {
   EXPECT_TRUE(st.additive_in_use);
 }
 
+TEST(SpeciesFile, ASixFieldLineHasNoHoldColumn) {
+  CapturedRun cr;
+  ASSERT_EQ(Read(cr, "A\t0\t1.5\tY\t0\tN\n"), 0);
+  EXPECT_FALSE(cr.run.store.species[3].held);
+  EXPECT_DOUBLE_EQ(cr.run.store.species[3].initial, 1.5);
+}
+
 TEST(SpeciesFile, ChargesAndTags) {
   CapturedRun cr;
   ASSERT_EQ(Read(cr,
