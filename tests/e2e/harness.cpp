@@ -133,7 +133,14 @@ ProgramResult RunInReadOnlyDir(const TempDir& dir, const std::vector<std::string
                                   fs::perms::others_read | fs::perms::others_exec);
   fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                   fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-  ProgramResult r = Launch(dir, args, "", kLargeExe, true);
+  // The unprivileged user may not reach the build tree (a checkout under a
+  // private home directory), so the program runs from a copy beside the
+  // working directory.
+  const std::string exe = dir.base() + "/tarnavel_large";
+  fs::copy_file(kLargeExe, exe, fs::copy_options::overwrite_existing);
+  fs::permissions(exe, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                           fs::perms::others_read | fs::perms::others_exec);
+  ProgramResult r = Launch(dir, args, "", exe.c_str(), true);
   fs::permissions(dir.path(), fs::perms::owner_all, fs::perm_options::add);
   return r;
 }
