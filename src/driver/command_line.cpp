@@ -185,9 +185,9 @@ void SetThermoDefault(Run& run, std::string_view) {
 void SetThermo(Run& run, std::string_view arg) {
   const std::vector<std::string> fields = SplitPositional(arg, ':');
   constexpr std::string_view kThermError = "??? Unknown setting for -THERM switch...";
-  if (fields.size() < 2 || fields.size() > 3) StopWith(run, {kThermError});
+  if (fields.size() < 2) StopWith(run, {kThermError});
   int force = 0;
-  if (fields.size() == 3) {
+  if (fields.size() >= 3) {
     const std::string& mode = fields[2];
     if (mode == "FORCE2") {
       force = 3;
@@ -352,7 +352,8 @@ void SetConcentrationOutput(Run& run, std::string_view arg) {
 void ListMolecularWeights(Run& run, std::string_view) { run.sw.see_mw = true; }
 void KineticStatistics(Run& run, std::string_view) { run.sw.kinstat = true; }
 
-// -INT:n1[:n2]: exactly "-INT:n1" or "-INT:n1:n2" with one-character choices.
+// -INT:n1[:n2]: the sixth character chooses the integrator; when the seventh
+// is ':' the eighth chooses the extrapolation. Nothing else is looked at.
 void SetIntegrator(Run& run, std::string_view arg) {
   const auto illegal = [&run, arg]() {
     StopWith(run, {Concat({"2. Illegal settings in ", arg}), Concat({"at ", From(arg, 5), " for -INT."})});
@@ -360,9 +361,9 @@ void SetIntegrator(Run& run, std::string_view arg) {
   const char integrator = CharAt(arg, 5);
   if (integrator < '1' || integrator > '3') illegal();
   int extrapolation = kPolynomial;
-  if (arg.size() > 6) {
+  if (CharAt(arg, 6) == ':') {
     const char kind = CharAt(arg, 7);
-    if (CharAt(arg, 6) != ':' || (kind != '1' && kind != '2') || arg.size() > 8) illegal();
+    if (kind != '1' && kind != '2') illegal();
     extrapolation = kind - '0';
   }
   run.sw.integrator = integrator - '0';
