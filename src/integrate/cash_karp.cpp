@@ -86,6 +86,7 @@ void CashKarpStep(Run& run, CashKarpWork& work, OdeSystem& sys, double* y, const
     CashKarpAttempt(work, sys, y, dydx, n, h);
     errmax = ScaledErrorMax(work.y_error.data(), yscal, n, eps);
     if (errmax <= 1.0) break;
+    ++run.counts.rejected;
     // A NaN error counts as infinite: the step shrinks to nothing and the
     // underflow below ends the run instead of accepting a NaN state.
     h = CashKarpRetryStep(h, errmax);

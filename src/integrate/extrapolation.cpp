@@ -251,6 +251,7 @@ void ExtrapolationStep(Run& run, ExtrapolationState& st, ExtrapolationWork& work
       }
     }
     if (accepted) break;
+    ++run.counts.rejected;
     red = std::max(std::min(red, kRedMin), kRedMax);
     h *= red;
     reduced = true;

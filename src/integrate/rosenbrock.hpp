@@ -41,6 +41,13 @@ double RosenbrockNextStep(double h, double errmax);
 // 0.9*h*errmax^(-1/3), but at least half of h.
 double RosenbrockRetryStep(double h, double errmax);
 
+// Whether a rejected attempt of size h with error measure errmax shows an
+// error that no longer falls with the step: a step smaller than the previous
+// attempt's (previous_h, previous_errmax) whose error fell less than in
+// proportion to it, where the method's error falls as a power of at least 3.
+// Such attempts retry with a tenth of h (or less, as the usual rule gives).
+bool RosenbrockErrorSaturated(double h, double errmax, double previous_h, double previous_errmax);
+
 // One attempt of size h from the start point saved in work (y_start with
 // its rates dydx_start and the Jacobian dfdy there): the result goes to y,
 // its error estimate to work.y_error.

@@ -16,6 +16,7 @@ struct WorkCounts {
   long steps = 0;        // accepted integration steps
   long derivs = 0;       // derivative evaluations
   long jacobians = 0;    // Jacobian evaluations
+  long rejected = 0;     // rejected attempts of the step-size controlled integrators
 };
 
 class ModelSystem final : public OdeSystem {

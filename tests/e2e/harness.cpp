@@ -42,6 +42,40 @@ std::string TempDir::Read(const std::string& name) const {
 
 bool TempDir::Exists(const std::string& name) const { return fs::exists(fs::path(path_) / name); }
 
+std::string ReadTestData(const std::string& path) {
+  std::ifstream f(std::string(TARNAVEL_SOURCE_DIR) + "/tests/data/" + path, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+std::map<std::string, double> ReadReference(const std::string& text) {
+  std::map<std::string, double> reference;
+  for (const std::string& line : SplitLines(text)) {
+    const auto tab = line.find('\t');
+    if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+    reference[line.substr(0, tab)] = std::stod(line.substr(tab + 1));
+  }
+  return reference;
+}
+
+FinalRow LastConcentrationRow(const std::string& conc_text) {
+  FinalRow row;
+  const auto lines = SplitLines(conc_text);
+  if (lines.size() < 2) return row;
+  std::istringstream head(lines.front()), last(lines.back());
+  std::string title, value;
+  std::getline(head, title, '\t');  // time
+  if (!std::getline(last, value, '\t')) return row;
+  row.time = std::stod(value);
+  while (std::getline(head, title, '\t') && std::getline(last, value, '\t')) {
+    const auto end = title.find_last_not_of(' ');
+    if (end == std::string::npos) continue;
+    row.values.emplace_back(title.substr(0, end + 1), std::stod(value));
+  }
+  return row;
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::string current;

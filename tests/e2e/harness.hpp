@@ -2,6 +2,7 @@
 // Runs the real programs in a fresh temporary directory and captures what
 // they print, so tests can check console text and the files left behind.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,20 @@ ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args,
 ProgramResult RunInReadOnlyDir(const TempDir& dir, const std::vector<std::string>& args);
 
 std::vector<std::string> SplitLines(const std::string& text);
+
+// The text of a file of the project's test data (tests/data/<path>).
+std::string ReadTestData(const std::string& path);
+
+// The name-and-value lines of a reference solution ("NAME<TAB>value"); other
+// lines (comments, a solver's status) are passed over.
+std::map<std::string, double> ReadReference(const std::string& text);
+
+// The last row of a concentration file as time and species by column title.
+struct FinalRow {
+  double time = -1.0;
+  std::vector<std::pair<std::string, double>> values;
+};
+FinalRow LastConcentrationRow(const std::string& conc_text);
 
 // Writes a small complete model (PARM.DAT, SPECIES.DAT, MODEL.DAT): A decays
 // to B with k = 0.1 per second over 10 seconds, in moles/liter.

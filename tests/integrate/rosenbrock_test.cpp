@@ -138,6 +138,50 @@ TEST(RosenbrockStepControl, GrowthAndShrinkFollowTheErrorMeasure) {
   for (const Case& c : retry) EXPECT_NEAR(RosenbrockRetryStep(2.0, c.errmax), 2.0 * c.factor, 1e-14) << c.errmax;
 }
 
+TEST(RosenbrockStepControl, AnErrorThatDoesNotFallWithTheStepIsSaturated) {
+  struct Case {
+    double h, errmax, previous_h, previous_errmax;
+    bool saturated;
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const Case cases[] = {
+      {0.85, 1.19, 1.0, 1.2, true},    // the step fell by 15 %, the error by 1 %
+      {0.5, 1.3, 1.0, 1.2, true},      // a smaller step with a larger error
+      {0.5, 0.15, 1.0, 1.2, false},    // the error fell as the cube of the step
+      {0.5, 0.6, 1.0, 1.2, false},     // in proportion to the step: not saturated
+      {1.0, 1.2, 0.0, 0.0, false},     // the first attempt has nothing to compare with
+      {0.5, inf, 1.0, 1.2, false},     // a non-finite error gives no evidence
+      {0.5, 1.2, 1.0, kNaN, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RosenbrockErrorSaturated(c.h, c.errmax, c.previous_h, c.previous_errmax), c.saturated)
+        << c.h << " " << c.errmax;
+}
+
+TEST(RosenbrockStep, AFastSpeciesOffItsSteadyStateBringsTheStepDownToItsTimeScale) {
+  // B follows A within 1e-12 s but starts 1.8e-8 (relative) above it. With
+  // steps far longer than that, the error estimate stays near 2/3 of the
+  // offset, 1.2 times the accuracy, whatever the step: retries that shrink
+  // by 15 % each would use up all the attempts and stop the run.
+  constexpr double kFast = 1.0e12;
+  TestSystem sys(2, [](const double* y, double* f) {
+    f[0] = -y[0];
+    f[1] = kFast * (y[0] - y[1]);
+  });
+  Stepper s(sys, 2);
+  const double offset = 1.8e-8;
+  std::vector<double> y = {1.0, 1.0 + offset};
+  std::vector<double> rates(2);
+  sys.Derivs(y.data(), rates.data());
+  double x = 0.0;
+  const double hdid = s.Step(y, x, 1.0e-3, 1.0e-8, rates);
+  EXPECT_LT(hdid, 10.0 / kFast);
+  EXPECT_EQ(x, hdid);
+  EXPECT_NEAR(y[0], std::exp(-hdid), 1e-14);
+  EXPECT_LT(std::fabs(y[1] - y[0]), offset / 2);  // B has relaxed towards A
+  EXPECT_EQ(s.c.Text(), "");
+}
+
 TEST(RosenbrockStep, AcceptsAnErrorOfExactlyTheAccuracy) {
   TestSystem sys = testing::FirstOrderDecay(1, 1.0);
   CapturedRun run;

@@ -1,13 +1,15 @@
-"""Independent reference solution of a mass-action model for the regression test.
+"""Independent reference solution of a mass-action model for the regression tests.
 
 Reads SPECIES.DAT and MODEL.DAT (rate constants and reactions only, TAB
-separated), integrates the rate equations with SciPy's BDF method at
-rtol 1e-10 and prints the concentrations at the given time:
+separated), integrates the rate equations with one of SciPy's stiff methods
+and prints the concentrations at the given time:
 
-    python3 make_reference.py <model folder> <seconds> > REFERENCE.TXT
+    python3 make_reference.py <model folder> <seconds> [method rtol atol] > REFERENCE.TXT
 
-The first output line is the solver's status; each further line is a species
-and its concentration. It shares no code with Tarnavel.
+The defaults, BDF at rtol 1e-10 and atol 1e-6, made the atmospheric
+mechanism's reference (molecules/cm^3). The first output line is the
+solver's status; each further line is a species and its concentration.
+It shares no code with Tarnavel. Not run by the test suite: it needs SciPy.
 """
 import re, sys
 import numpy as np
@@ -61,7 +63,10 @@ def jac(t, y):
     return J.tocsc()
 y0 = np.array([init[s] for s in species])
 T = float(sys.argv[2])
-sol = solve_ivp(f, (0, T), y0, method='BDF', jac=jac, rtol=1e-10, atol=1e-6, t_eval=[T])
+method = sys.argv[3] if len(sys.argv) > 3 else 'BDF'
+rtol = float(sys.argv[4]) if len(sys.argv) > 4 else 1e-10
+atol = float(sys.argv[5]) if len(sys.argv) > 5 else 1e-6
+sol = solve_ivp(f, (0, T), y0, method=method, jac=jac, rtol=rtol, atol=atol, t_eval=[T])
 print(sol.status, sol.message)
 for s, v in zip(species, sol.y[:, -1]):
     print(f"{s}\t{v:.10e}")
