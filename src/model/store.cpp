@@ -13,6 +13,9 @@ void ResetStore(ModelStore& store, Capacity cap) {
   store.special.assign(cap.max_special + 1, SpecialEntry{});
   store.conc.assign(cap.max_species + 1, 0.0);
   store.rate.assign(cap.max_reactions + 1, 0.0);
+  store.thermo.db.assign(1, ThermoDatabaseSpec{});
+  store.thermo.species.assign(cap.max_species + 1, ThermoSpeciesData{});
+  store.thermo.reserved.assign(cap.max_species + 1, 0);
   store.species[1].name = std::string("hv");
   store.species[2].name = std::string("M");
 }

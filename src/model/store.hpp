@@ -11,6 +11,7 @@
 #include "input/tables.hpp"
 #include "model/capacity.hpp"
 #include "model/network.hpp"
+#include "thermo/thermo_data.hpp"
 
 namespace tarnavel {
 
@@ -30,6 +31,7 @@ struct ModelStore {
 
   Network net;                          // the compiled network
   ProfileStore profiles;                // profile and radiation tables
+  ThermoStore thermo;                   // thermodynamic data (thermodynamic mode)
 
   // Global flags of the species table.
   int displayed = 0;                    // number of displayed species
