@@ -9,6 +9,8 @@
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
 #include "driver/stop.hpp"
+#include "input/species_file.hpp"
+#include "model/state_variables.hpp"
 #include "output/fortran_format.hpp"
 
 namespace tarnavel {
@@ -447,6 +449,15 @@ void CompileNetwork(Run& run) {
   // reaction names it: it washes in and out.
   for (int s = 3; s <= st.spec; ++s)
     if (st.species[s].flow_rate != 0.0) flags[s] = 1;
+  // 11. An integrated temperature is a state variable of its own.
+  if (TemperatureIntegrated(run)) {
+    for (int s = 3; s <= st.spec; ++s) {
+      SpeciesEntry& e = st.species[s];
+      if (e.name != kTemperatureSpecies) continue;
+      flags[s] = 1;
+      e.flow_rate = 0.0;
+    }
+  }
   // 12. A steady-state species needs a source and a sink.
   for (int s = 3; s <= st.spec; ++s) {
     SpeciesEntry& e = st.species[s];
@@ -528,12 +539,14 @@ void CompileNetwork(Run& run) {
   for (int s = 3; s <= st.rspec; ++s) {
     // The temperature and volume pseudo-species carry their own phase, which
     // keeps them out of every gas-phase sum ([M] above all).
+    // Otherwise the brace tag is the phase: no tag, or one that begins with
+    // g or G, is the gas phase ({aq}, {s} and the like are condensed).
     SpeciesEntry& e = st.species[s];
-    if (e.name == "Temperature(K)") e.phase = "T_STORE99";
-    if (e.name == "Volume") e.phase = "V_STORE99";
-    if (e.name == "Temperature(K)" || e.name == "Volume") e.phase_given = true;
-    const std::string& phase = e.phase;
-    net.gas[s] = phase.empty() || phase == "g" || phase == "G";
+    const bool pseudo = e.name == kTemperatureSpecies || e.name == kVolumeSpecies;
+    if (e.name == kTemperatureSpecies) e.phase = "T_STORE99";
+    if (e.name == kVolumeSpecies) e.phase = "V_STORE99";
+    if (pseudo) e.phase_given = true;
+    net.gas[s] = !pseudo && (!e.has_tag || e.tag.empty() || e.tag[0] == 'g' || e.tag[0] == 'G');
   }
   net.cstr_species.clear();
   for (int s = 3; s <= st.spec; ++s)

@@ -1,9 +1,11 @@
 #include "model/derivs.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "driver/run.hpp"
 #include "driver/stop.hpp"
+#include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {
 
@@ -105,7 +107,9 @@ void Rates(ModelStore& st, const double* x) {
 }
 
 // Refreshes the rate constants that depend on temperature or on the
-// composition (special rate laws).
+// composition (special rate laws), then the reverse constants that come from
+// the equilibrium constant, once every forward constant is final (so a
+// third-body or fall-off pair keeps the same [M] dependence both ways).
 void RateConstants(Run& run, const double* x) {
   ModelStore& st = run.store;
   Network& net = st.net;
@@ -115,10 +119,48 @@ void RateConstants(Run& run, const double* x) {
     run.console.Line("==== SOFTWARE ERROR AT HFISOS 44432!!!");
     StopProgram(kExitStopped);
   }
-  if (st.cursk < 1) return;
-  const double mtot = GasSum(st, x);
-  for (int r = 1; r <= st.nreact; ++r)
-    if (net.rx[r].kptr > 0) net.rk[r] = SpecialRate(st, r, mtot, t, x);
+  if (st.cursk >= 1) {
+    const double mtot = GasSum(st, x);
+    const bool thermo_reverse = !net.reversed.empty();
+    for (int r = 1; r <= st.nreact; ++r) {
+      if (net.rx[r].kptr <= 0) continue;
+      // The reverse of a reversed pair keeps the placeholder 1.0 as its own
+      // constant: its value comes from the forward one below.
+      if (thermo_reverse && r > 1 && net.rx[r - 1].revtherm) continue;
+      net.rk[r] = SpecialRate(st, r, mtot, t, x);
+    }
+  }
+  if (!net.reversed.empty()) ReverseRateConstants(run, t);
+}
+
+// The temperature equation of a closed vessel at constant volume: the
+// internal energy sum over the species, sum of c_s U_s(T), stays constant, so
+// dT/dt = -sum(dc_s/dt U_s/R) / sum(c_s Cv_s/R), with U/R = H/R - T and
+// Cv/R = Cp/R - 1 for gas-phase species and U = H, Cv = Cp for condensed
+// ones. Steady-state and retained species count with dc/dt = 0.
+double TemperatureRate(Run& run, const double* x, const double* dydt) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  const double t = net.temperature;
+  EvaluateSpeciesProperties(run, t);
+  double heat_capacity = 0.0, energy_rate = 0.0;
+  for (int s = 3; s <= st.rspec; ++s) {
+    if (!net.has_properties[s]) continue;
+    const ThermoSpeciesData& d = st.thermo.species[s];
+    if (t > d.ct && t <= d.lt) {
+      run.console.Line("stop at DEVIRSO, cp calc at LOWT****STOPPING***");
+      StopProgram(kExitStopped);
+    }
+    const double gas = net.gas[s] ? 1.0 : 0.0;
+    heat_capacity += x[s] * (net.cp_r[s] - gas);
+    if (s <= st.spec) energy_rate += dydt[s - 3] * (net.h_rt[s] - gas) * t;
+  }
+  if (std::fabs(heat_capacity) <= 1.0e-50) {
+    run.console.Line("****STOPPING****");
+    run.console.Line("in DYDX calc of temp. stopping..54376");
+    StopProgram(kExitStopped);
+  }
+  return -energy_rate / heat_capacity;
 }
 
 }  // namespace
@@ -162,7 +204,12 @@ void Derivs(Run& run, const double* y, double* dydt) {
   ModelStore& st = run.store;
   Network& net = st.net;
   const double* x = FullState(run, y);
-  if (st.cursk >= 1) RateConstants(run, x);
+  const int ti = net.temperature_index;
+  if (ti > 0) {
+    const Settings& set = run.settings;
+    net.temperature = std::min(std::max(x[ti], set.tmin), set.tmax);
+  }
+  if (ti > 0 || st.cursk >= 1 || !net.reversed.empty()) RateConstants(run, x);
   Rates(st, x);
 
   const int n = st.spec - 2;
@@ -178,6 +225,7 @@ void Derivs(Run& run, const double* y, double* dydt) {
     const SpeciesEntry& e = st.species[s];
     dydt[s - 3] += (e.external - y[s - 3]) * e.flow_rate;
   }
+  if (ti > 0) dydt[ti - 3] = TemperatureRate(run, x, dydt);
 }
 
 void ReactionRatesFromStore(Run& run) {

@@ -36,6 +36,14 @@ std::vector<std::vector<int>> JacobianPattern(const Run& run) {
     if (all_gas)
       for (int s = 3; s <= st.spec; ++s)
         if (net.gas[s]) cols.push_back(s - 3);
+    // An integrated temperature drives every rate constant, and its own
+    // equation sums over every species.
+    const int ti = net.temperature_index;
+    if (ti > 0) {
+      cols.push_back(ti - 3);
+      if (l == ti - 2)
+        for (int s = 3; s <= st.spec; ++s) cols.push_back(s - 3);
+    }
     std::sort(cols.begin(), cols.end());
     cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
   }

@@ -59,6 +59,15 @@ struct Network {
   std::vector<char> gas;              // per species: counts in gas-phase sums
   std::vector<int> cstr_species;      // integrated species with a CSTR flow
   std::vector<double> state;          // work: full state, species s at s-3
+
+  // Thermodynamic mode.
+  int temperature_index = 0;          // species index of Temperature(K) when temperature is integrated
+  std::vector<int> reversed;          // forward reactions j whose reverse j+1 takes kf/Kc
+  std::vector<char> has_properties;   // per species: has thermodynamic data (pseudo-species do not)
+  std::vector<double> h_rt, s_r, cp_r;  // per species: H/RT, S/R, Cp/R at `property_temp`
+  double property_temp = -1.0;        // negative: not yet evaluated
+  std::vector<double> kc;             // per forward reaction: Kc at `kc_temp`
+  double kc_temp = -1.0;
   bool compiled = false;
 };
 

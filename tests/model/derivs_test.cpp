@@ -105,7 +105,8 @@ TEST_F(DerivsFixture, ArrheniusForms) {
 TEST_F(DerivsFixture, MAsAReactantIsTheGasTotal) {
   AddSpecies(run, "A", 1.0);
   const int w = AddSpecies(run, "W", 4.0);
-  st.species[w].phase = "aq";  // not in the gas
+  st.species[w].has_tag = true;  // W{aq}: the brace tag puts it out of the gas
+  st.species[w].tag = "aq";
   AddSpecies(run, "B", 2.0);
   AddReaction(run, 3.0, {{1, "A"}, {1, "M"}}, {{1, "B"}, {1, "M"}});
   AddReaction(run, 1.0, {{1, "W"}}, {{1, "W"}, {1, "A"}});

@@ -1,0 +1,24 @@
+#pragma once
+// Temperature as an integrated state variable and the set-up of a run's
+// state before its first output row: the temperature pseudo-species, [M] at
+// the start, the initial rate constants and the thermodynamic work arrays.
+
+namespace tarnavel {
+
+struct Run;
+
+// Temperature is integrated exactly when thermodynamic mode is on and the
+// parameter file gives the temperature as a number (a fixed-temperature
+// thermodynamic run is written with a temperature profile).
+bool TemperatureIntegrated(const Run& run);
+
+// After network compilation and the thermodynamic stage: finds the
+// Temperature(K) species when temperature is integrated or profiled (an
+// orderly stop when there is none), stores the total concentration [M] of
+// the start as the concentration of M, takes the integrated temperature from
+// its species, evaluates the rate constants at that temperature, and in
+// thermodynamic mode prepares the species properties and the list of
+// reactions whose reverse comes from the equilibrium constant.
+void SetUpStateVariables(Run& run);
+
+}  // namespace tarnavel

@@ -1,0 +1,111 @@
+#include "thermo/thermo_properties.hpp"
+
+#include <cmath>
+#include <string>
+
+#include "driver/diagnostics.hpp"
+#include "driver/run.hpp"
+#include "output/fortran_format.hpp"
+
+namespace tarnavel {
+
+namespace {
+
+const std::array<double, 8>& RangeAt(const ThermoSpeciesData& d, double t) { return t <= d.ct ? d.a[1] : d.a[2]; }
+
+// The console line that goes before warning 35, once per species like the
+// warning itself.
+void WarnAboveRange(Run& run, int s, double t) {
+  if (s < static_cast<int>(run.warned_out_of_range.size()) && run.warned_out_of_range[s]) return;
+  if (!run.sw.quiet && !run.sw.ignore_warnings)
+    run.console.Line("About to give warning on temperature @ " + fmt::E(t, 14, 6));
+  run.msg.species = s;
+  run.msg.name1 = run.store.species[s].name;
+  Warning(run, 35);
+}
+
+// R'T in the concentration unit of the run: the factor that turns the
+// pressure-based equilibrium constant into the concentration-based one.
+double ConcentrationRT(Run& run, double t) {
+  switch (run.settings.concunits) {
+    case kMolesPerLiter:
+      return 0.082057 * t;
+    case kMolesPerCm3:
+      return 82.057 * t;
+    case kMoleculesPerCm3:
+      return 82.057 * t / 6.022045e23;
+    default:
+      FatalError(run, 76);
+  }
+}
+
+}  // namespace
+
+double EnthalpyRT(const ThermoSpeciesData& d, double t) {
+  const auto& a = RangeAt(d, t);
+  return a[1] + t * (a[2] / 2.0 + t * (a[3] / 3.0 + t * (a[4] / 4.0 + t * a[5] / 5.0))) + a[6] / t;
+}
+
+double EntropyR(const ThermoSpeciesData& d, double t) {
+  const auto& a = RangeAt(d, t);
+  const double log_t = t > 1.0e-40 ? std::log(t) : 0.0;
+  return a[1] * log_t + t * (a[2] + t * (a[3] / 2.0 + t * (a[4] / 3.0 + t * a[5] / 4.0))) + a[7];
+}
+
+double HeatCapacityR(const ThermoSpeciesData& d, double t) {
+  const auto& a = RangeAt(d, t);
+  return a[1] + t * (a[2] + t * (a[3] + t * (a[4] + t * a[5])));
+}
+
+void EvaluateSpeciesProperties(Run& run, double t) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  if (net.property_temp == t) return;
+  for (int s = 3; s <= st.rspec; ++s) {
+    if (!net.has_properties[s]) continue;
+    const ThermoSpeciesData& d = st.thermo.species[s];
+    if (t > d.ht) WarnAboveRange(run, s, t);
+    net.h_rt[s] = EnthalpyRT(d, t);
+    net.s_r[s] = EntropyR(d, t);
+    net.cp_r[s] = HeatCapacityR(d, t);
+  }
+  net.property_temp = t;
+}
+
+double EquilibriumConstant(Run& run, int r, double t) {
+  const Network& net = run.store.net;
+  const CompiledReaction& cr = net.rx[r];
+  double dh = 0.0, ds = 0.0, dn = 0.0;
+  for (int j = 1; j <= cr.nrct; ++j) {
+    const int s = cr.rsp[j];
+    if (s < 3) continue;  // hv or M in the first slot
+    dh -= cr.stoich[j] * net.h_rt[s];
+    ds -= cr.stoich[j] * net.s_r[s];
+    dn -= cr.stoich[j];
+  }
+  for (int j = 1; j <= cr.nprd; ++j) {
+    const int s = cr.psp[j];
+    if (s < 3) continue;
+    dh += cr.stoich[3 + j] * net.h_rt[s];
+    ds += cr.stoich[3 + j] * net.s_r[s];
+    dn += cr.stoich[3 + j];
+  }
+  const double kp = std::exp(ds - dh);
+  return kp * std::pow(1.0 / ConcentrationRT(run, t), dn);
+}
+
+void ReverseRateConstants(Run& run, double t) {
+  Network& net = run.store.net;
+  if (net.kc_temp != t) {
+    EvaluateSpeciesProperties(run, t);
+    for (int j : net.reversed) net.kc[j] = EquilibriumConstant(run, j, t);
+    net.kc_temp = t;
+  }
+  double* rk = net.rk.data();
+  for (int j : net.reversed) {
+    const double kc = net.kc[j];
+    rk[j + 1] = kc > 1.0e-50 ? rk[j] / kc : kUnderflowReverseRate;
+  }
+}
+
+}  // namespace tarnavel
