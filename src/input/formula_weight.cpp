@@ -48,7 +48,6 @@ int SpeciesWarning(WeighOutcome outcome) {
   }
 }
 
-bool HasNoMass(const std::string& name) { return name == kTemperatureSpecies || name == kVolumeSpecies; }
 
 }  // namespace
 
@@ -105,7 +104,7 @@ void DetermineMolecularWeights(Run& run) {
     e.weighed = true;
     e.mw = 0.0;
     e.mass_known = false;
-    if (HasNoMass(e.name)) continue;
+    if (IsStateVariableSpecies(e.name)) continue;
     if (const NameEntry* entry = FindName(names, e.name)) {
       if (entry->mass_known) {
         e.mw = entry->mass;

@@ -25,4 +25,10 @@ bool SpeciesCharge(const std::string& name, int& charge);
 inline constexpr const char* kTemperatureSpecies = "Temperature(K)";
 inline constexpr const char* kVolumeSpecies = "Volume";
 
+// The temperature and volume pseudo-species: state variables carried as
+// species, with no mass, no thermodynamic data and no place in the gas phase.
+inline bool IsStateVariableSpecies(const std::string& name) {
+  return name == kTemperatureSpecies || name == kVolumeSpecies;
+}
+
 }  // namespace tarnavel

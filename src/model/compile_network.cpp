@@ -310,7 +310,7 @@ void CheckCharges(Run& run) {
 
 // hv, M and the temperature and volume pseudo-species carry no mass.
 bool Massless(const SpeciesEntry& e, int s) {
-  return Pseudo(s) || e.name == "Temperature(K)" || e.name == "Volume";
+  return Pseudo(s) || IsStateVariableSpecies(e.name);
 }
 
 void CheckMasses(Run& run) {
@@ -542,7 +542,7 @@ void CompileNetwork(Run& run) {
     // Otherwise the brace tag is the phase: no tag, or one that begins with
     // g or G, is the gas phase ({aq}, {s} and the like are condensed).
     SpeciesEntry& e = st.species[s];
-    const bool pseudo = e.name == kTemperatureSpecies || e.name == kVolumeSpecies;
+    const bool pseudo = IsStateVariableSpecies(e.name);
     if (e.name == kTemperatureSpecies) e.phase = "T_STORE99";
     if (e.name == kVolumeSpecies) e.phase = "V_STORE99";
     if (pseudo) e.phase_given = true;

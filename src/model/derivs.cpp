@@ -20,15 +20,6 @@ double BaseRate(const Network& net, int r) {
   return cr.tdep ? net.rk_arrhenius[r] : cr.a;
 }
 
-// Total concentration of the gas-phase species: [M].
-double GasSum(const ModelStore& st, const double* x) {
-  double sum = 0.0;
-  const char* gas = st.net.gas.data();
-  for (int s = 3; s <= st.rspec; ++s)
-    if (gas[s]) sum += x[s];
-  return sum;
-}
-
 // The rate constant of a reaction with a special rate law (third body,
 // fall-off, Landau-Teller) at temperature t and total concentration mtot.
 double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x) {
@@ -164,6 +155,14 @@ double TemperatureRate(Run& run, const double* x, const double* dydt) {
 }
 
 }  // namespace
+
+double GasSum(const ModelStore& st, const double* x) {
+  double sum = 0.0;
+  const char* gas = st.net.gas.data();
+  for (int s = 3; s <= st.rspec; ++s)
+    if (gas[s]) sum += x[s];
+  return sum;
+}
 
 const double* FullState(Run& run, const double* y) {
   ModelStore& st = run.store;

@@ -5,6 +5,7 @@
 namespace tarnavel {
 
 struct Run;
+struct ModelStore;
 
 // Evaluates the Arrhenius rate constants of the temperature-dependent
 // reactions at temperature `t` and makes them the working rate constants.
@@ -16,6 +17,10 @@ void EvaluateArrhenius(Run& run, double t);
 // values), forms dydt for them. Leaves every reaction's rate constant in
 // the network's RK and its rate in the store's rate array.
 void Derivs(Run& run, const double* y, double* dydt);
+
+// Total concentration of the gas-phase species, [M], over a full state x
+// indexed by species.
+double GasSum(const ModelStore& st, const double* x);
 
 // The full state by species index (hv holds the photon flux, M the total
 // concentration [M]) from the integrated values y, completed with the

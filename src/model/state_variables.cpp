@@ -15,9 +15,10 @@ namespace {
 
 std::string Value(double x) { return fmt::E(x, 14, 6); }
 
-int FindTemperatureSpecies(Run& run) {
+// The Temperature(K) species among 3..last; an orderly stop without one.
+int FindTemperatureSpecies(Run& run, int last) {
   ModelStore& st = run.store;
-  for (int s = 3; s <= st.rspec; ++s) {
+  for (int s = 3; s <= last; ++s) {
     if (st.species[s].name != kTemperatureSpecies) continue;
     SpeciesEntry& e = st.species[s];
     e.phase = "T_STORE99";
@@ -43,21 +44,16 @@ void SetUpStateVariables(Run& run) {
   Network& net = st.net;
   net.temperature_index = 0;
   if (TemperatureIntegrated(run) || run.settings.tprofile) {
-    const int s = FindTemperatureSpecies(run);
-    if (TemperatureIntegrated(run)) {
-      if (s > st.spec) {  // an integrated temperature must be among the integrated species
-        run.console.Line("*****STOPPING*****");
-        run.console.Line("SOFT-ERROR WITH TEMP. POITNER SETTING! 543");
-        StopProgram(kExitStopped);
-      }
+    // An integrated temperature must be among the integrated species.
+    const bool integrated = TemperatureIntegrated(run);
+    const int s = FindTemperatureSpecies(run, integrated ? st.spec : st.rspec);
+    if (integrated) {
       net.temperature_index = s;
       net.temperature = st.conc[s];
     }
   }
   if (net.m_used) {
-    double m = 0.0;
-    for (int s = 3; s <= st.rspec; ++s)
-      if (net.gas[s]) m += st.conc[s];
+    const double m = GasSum(st, st.conc.data());
     st.conc[kM] = m;
     net.mconc = m;
     if (run.sw.debug & 1)
@@ -74,10 +70,7 @@ void SetUpStateVariables(Run& run) {
   net.reversed.clear();
   net.property_temp = net.kc_temp = -1.0;
   if (run.sw.thermo) {
-    for (int s = 3; s <= st.rspec; ++s) {
-      const std::string& name = st.species[s].name;
-      net.has_properties[s] = name != kTemperatureSpecies && name != kVolumeSpecies;
-    }
+    for (int s = 3; s <= st.rspec; ++s) net.has_properties[s] = !IsStateVariableSpecies(st.species[s].name);
     for (int r = 1; r < st.nreact; ++r)
       if (net.rx[r].revtherm) net.reversed.push_back(r);
   }

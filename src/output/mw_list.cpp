@@ -35,7 +35,7 @@ void WriteMwList(const Run& run, std::ostream& out) {
     const SpeciesEntry& e = st.species[s];
     if (e.mass_known) {
       out << NameColumn(e.name) << delim << fmt::F(e.mw, 16, 5) << '\n';
-    } else if (e.name != kTemperatureSpecies && e.name != kVolumeSpecies) {
+    } else if (!IsStateVariableSpecies(e.name)) {
       // A free-format line: one blank column, then the texts side by side.
       out << " Invalid MW name:" << Trim(e.name) << delim << "0.0" << '\n';
     }
