@@ -5,10 +5,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "input/field_reader.hpp"
 #include "input/periodic_table.hpp"
+#include "input/species_file.hpp"
 #include "support/model_builder.hpp"
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"
@@ -20,18 +21,17 @@ namespace {
 using testing::CapturedRun;
 using testing::TempWorkDir;
 
-struct Sp {
-  Sp(std::string n, std::string t = "", int c = 0) : name(std::move(n)), tag(std::move(t)), charge(c) {}
-  std::string name, tag;
-  int charge;
-};
-
-void AddModelSpecies(CapturedRun& cr, const std::vector<Sp>& species) {
-  for (const Sp& sp : species) {
-    SpeciesEntry& e = cr.run.store.species[testing::AddSpecies(cr.run, sp.name)];
-    e.has_tag = !sp.tag.empty();
-    e.tag = sp.tag;
-    e.charge = sp.charge;
+// Appends species as the species file leaves them: a {phase} tag cut off,
+// the charge counted from the trailing signs.
+void AddModelSpecies(CapturedRun& cr, const std::vector<std::string>& names) {
+  for (std::string name : names) {
+    std::string tag;
+    const bool tagged = BraceSuffix(name, tag);
+    if (tagged) name.erase(name.rfind('{'));
+    SpeciesEntry& e = cr.run.store.species[testing::AddSpecies(cr.run, name)];
+    e.has_tag = tagged;
+    e.tag = tag;
+    SpeciesCharge(name, e.charge);
   }
 }
 
@@ -66,31 +66,25 @@ std::string DataFile(const std::string& name) {
   return text.str();
 }
 
-void UseGri30Files(const TempWorkDir& dir) {
-  for (const char* name : {"THERM.DAT", "gri30_thermo.dat", "h2o2_free.dat"}) dir.Write(name, DataFile(name));
-}
-
 TEST(ThermoDatabase, TheGri30FilesSupplyEverySpecies) {
   TempWorkDir dir;
-  UseGri30Files(dir);
+  for (const char* name : {"THERM.DAT", "gri30_thermo.dat", "h2o2_free.dat"}) dir.Write(name, DataFile(name));
   CapturedRun cr;
   cr.run.sw.quiet = true;
   std::istringstream records(DataFile("gri30_thermo.dat"));
   for (std::string line; std::getline(records, line);)
-    if (line.size() >= 80 && line[79] == '1') AddModelSpecies(cr, {{line.substr(0, line.find(' '))}});
+    if (line.size() >= 80 && line[79] == '1') AddModelSpecies(cr, {line.substr(0, line.find(' '))});
   ASSERT_EQ(cr.run.store.nspec, 55);
   ASSERT_EQ(ReadAll(cr), 0) << cr.Text();
   EXPECT_EQ(cr.run.store.thermo.supplied_count, 53);
 
   const ThermoSpeciesData& o2 = Data(cr, "O2");
-  const double o2_high[] = {3.28253784, 1.48308754e-03, -7.57966669e-07, 2.09470555e-10, -2.16717794e-14,
-                            -1.08845772e+03, 5.45323129};
-  const double o2_low[] = {3.78245636, -2.99673416e-03, 9.84730201e-06, -9.68129509e-09, 3.24372837e-12,
-                           -1.06394356e+03, 3.65767573};
-  for (int k = 1; k <= 7; ++k) {
-    EXPECT_DOUBLE_EQ(o2.a[2][k], o2_high[k - 1]) << k;
-    EXPECT_DOUBLE_EQ(o2.a[1][k], o2_low[k - 1]) << k;
-  }
+  EXPECT_DOUBLE_EQ(o2.a[2][1], 3.28253784);  // line 2: high range a1..a5
+  EXPECT_DOUBLE_EQ(o2.a[2][5], -2.16717794e-14);
+  EXPECT_DOUBLE_EQ(o2.a[2][7], 5.45323129);  // line 3: high a6, a7, low a1..a3
+  EXPECT_DOUBLE_EQ(o2.a[1][3], 9.84730201e-06);
+  EXPECT_DOUBLE_EQ(o2.a[1][4], -9.68129509e-09);  // line 4: low a4..a7
+  EXPECT_DOUBLE_EQ(o2.a[1][7], 3.65767573);
   EXPECT_DOUBLE_EQ(o2.lt, 200.0);
   EXPECT_DOUBLE_EQ(o2.ht, 3500.0);
   EXPECT_DOUBLE_EQ(o2.ct, 1000.0);
@@ -118,18 +112,18 @@ TEST(ThermoDatabase, EntriesMatchByNamePhaseAndCharge) {
     const char* map;
     const char* switches;
     const char* database;
-    std::vector<Sp> species;
+    std::vector<std::string> species;
     std::vector<double> la1;  // what each species receives
   };
   const Case cases[] = {
-      {"SP:PH:LA1", "NONE", "OH\tG\t1\nOH\taq\t2\nH2O\tl\t3\nH2O\tg\t4\n", {{"OH"}, {"OH", "aq"}, {"H2O"}}, {1, 2, 4}},
-      {"SP:CH:LA1", "NONE", "X\t1\t5\nX\t0\t6\nY\t0\t8\nY\t-1\t9\n", {{"X", "", 0}, {"Y", "", -1}}, {6, 9}},
-      {"SP:CH:LA1", "CHF", "X\t1\t5\nX\t0\t6\nY\t0\t8\nY\t-1\t9\n", {{"X", "", 0}, {"Y", "", -1}}, {5, 8}},
-      {"SP:LA1", "SYN", "HO2,hydroperoxyl\t7\n", {{"hydroperoxyl"}, {"HO2"}}, {7, 7}},
-      {"SP:LA1", "FLUFF", "OH radical (table 3)\t8\n", {{"OH"}}, {8}},
-      {"SP:LA1", "PHS", "H2O(l)\t9\nH2O(g)\t10\nH2O2()\t11\n", {{"H2O"}, {"H2O", "l"}, {"H2O2"}}, {10, 9, 11}},
-      {"SP:LA1", "UPC", "CL2\t12\n", {{"Cl2"}}, {12}},
-      {"SP:LA1", "UPPL", "CL2\t13\n", {{"Cl2"}}, {13}},
+      {"SP:PH:LA1", "NONE", "OH\tG\t1\nOH\taq\t2\nH2O\tl\t3\nH2O\tg\t4\n", {"OH", "OH{aq}", "H2O"}, {1, 2, 4}},
+      {"SP:CH:LA1", "NONE", "X\t1\t5\nX\t0\t6\nY-\t0\t8\nY-\t-1\t9\n", {"X", "Y-"}, {6, 9}},
+      {"SP:CH:LA1", "CHF", "X\t1\t5\nX\t0\t6\nY-\t0\t8\nY-\t-1\t9\n", {"X", "Y-"}, {5, 8}},
+      {"SP:LA1", "SYN", "HO2,hydroperoxyl\t7\n", {"hydroperoxyl", "HO2"}, {7, 7}},
+      {"SP:LA1", "FLUFF", "OH radical (table 3)\t8\n", {"OH"}, {8}},
+      {"SP:LA1", "PHS", "H2O(l)\t9\nH2O(g)\t10\nH2O2()\t11\n", {"H2O", "H2O{l}", "H2O2"}, {10, 9, 11}},
+      {"SP:LA1", "UPC", "CL2\t12\n", {"Cl2"}, {12}},
+      {"SP:LA1", "UPPL", "CL2\t13\n", {"Cl2"}, {13}},
   };
   for (const Case& c : cases) {
     TempWorkDir dir;
@@ -152,7 +146,7 @@ TEST(ThermoDatabase, DatabasesAreTakenInRowOrderWithReservations) {
   dir.Write("one.dat", "A\t1\t5\nB\t1\t5\n");
   dir.Write("two.dat", "A\t2\t6\nB\t2\t6\nC\t2\t6\n");
   CapturedRun cr;
-  AddModelSpecies(cr, {{"A"}, {"B"}, {"C"}});
+  AddModelSpecies(cr, {"A", "B", "C"});
   ASSERT_EQ(ReadAll(cr), 0) << cr.Text();
   EXPECT_DOUBLE_EQ(Data(cr, "A").a[1][1], 1.0);
   EXPECT_DOUBLE_EQ(Data(cr, "A").a[1][7], 0.0);  // the SET constant replaces the column
@@ -161,12 +155,12 @@ TEST(ThermoDatabase, DatabasesAreTakenInRowOrderWithReservations) {
   EXPECT_NE(cr.Text().find(" Thermodynamic database file missing.dat\n CANNOT BE FOUND !!!!"), std::string::npos);
 
   CapturedRun first_only;  // everything found in one.dat: the missing file is never looked for
-  AddModelSpecies(first_only, {{"A"}});
+  AddModelSpecies(first_only, {"A"});
   ASSERT_EQ(ReadAll(first_only), 0);
   EXPECT_EQ(first_only.Text().find("missing.dat"), std::string::npos);
 
   CapturedRun lacking;
-  AddModelSpecies(lacking, {{"Z"}, {"A"}, {"Q"}});
+  AddModelSpecies(lacking, {"Z", "A", "Q"});
   EXPECT_EQ(ReadAll(lacking), 74);
   EXPECT_NE(lacking.Text().find(" The species:\n 'Q'\n"), std::string::npos) << lacking.Text();
 }
@@ -191,7 +185,7 @@ TEST(ThermoDatabase, FixedFieldsAndFaultyValues) {
     dir.Write("THERM.DAT", std::string("db.dat\t") + c.input + "\t" + c.map + "\tNONE\n");
     dir.Write("db.dat", c.database);
     CapturedRun cr;
-    AddModelSpecies(cr, {{"A"}});
+    AddModelSpecies(cr, {"A"});
     EXPECT_EQ(ReadAll(cr), c.fatal) << c.database;
     EXPECT_NE(cr.Text().find(c.printed), std::string::npos) << cr.Text();
     if (c.fatal != 0) continue;
@@ -200,17 +194,6 @@ TEST(ThermoDatabase, FixedFieldsAndFaultyValues) {
     EXPECT_DOUBLE_EQ(a.a[1][2], 3.5);
     EXPECT_DOUBLE_EQ(a.a[1][3], 0.0);    // past the end of the line
   }
-}
-
-TEST(ThermoDatabase, NumbersAndCompositions) {
-  CapturedRun cr;
-  EXPECT_DOUBLE_EQ(ThermoToReal(cr.run, "1.5e 03"), 1500.0);
-  EXPECT_DOUBLE_EQ(ThermoToReal(cr.run, " 2.0E 1 "), 20.0);
-  EXPECT_DOUBLE_EQ(ThermoToReal(cr.run, "   "), 0.0);
-  EXPECT_DOUBLE_EQ(ThermoToReal(cr.run, "-3.2D-1"), -0.32);
-  EXPECT_DOUBLE_EQ(CompositionWeight(cr.run, "C   1H   4"), Mass("C") + 4 * Mass("H"));
-  EXPECT_DOUBLE_EQ(CompositionWeight(cr.run, "AR  1    0    "), Mass("Ar"));
-  EXPECT_DOUBLE_EQ(CompositionWeight(cr.run, "O   1E   1"), Mass("O") + Mass("e"));  // the electron
 }
 
 TEST(ThermoDatabase, ReportForcedRangeAndFreeFormCopy) {
@@ -223,7 +206,7 @@ TEST(ThermoDatabase, ReportForcedRangeAndFreeFormCopy) {
   };
   for (const Case& c : {Case{0, 1.0e-5, 9.0e7}, Case{1, 300, 3000}, Case{3, 200, 5000}}) {
     CapturedRun cr;
-    AddModelSpecies(cr, {{"Temperature(K)"}, {"A"}, {"B"}});
+    AddModelSpecies(cr, {"Temperature(K)", "A", "B"});
     cr.run.sw.force_flags = c.force;
     cr.run.sw.options = kOptFreeThermo;
     ASSERT_EQ(ReadAll(cr), 0) << cr.Text();
@@ -253,7 +236,7 @@ TEST(ThermoDatabase, ReportForcedRangeAndFreeFormCopy) {
   dir.Write("THERM.DAT",
             "FREETHRM.TXT\tFREE(9)\tSP:LT:CT:HT:LA1:LA2:LA3:LA4:LA5:LA6:LA7:HA1:HA2:HA3:HA4:HA5:HA6:HA7:MW\tNONE\n");
   CapturedRun again;
-  AddModelSpecies(again, {{"A"}, {"B"}});
+  AddModelSpecies(again, {"A", "B"});
   ASSERT_EQ(ReadAll(again), 0) << again.Text();
   EXPECT_DOUBLE_EQ(Data(again, "A").a[2][7], -7.5);
   EXPECT_DOUBLE_EQ(Data(again, "A").mw, 18.5);
