@@ -29,6 +29,10 @@ std::string_view StripTrailing(std::string_view text) {
   return p == std::string_view::npos ? std::string_view{} : text.substr(0, p + 1);
 }
 
+bool IsEndMark(std::string_view head) { return head == "END" || head == "end" || head == "End"; }
+
+bool IsAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 }  // namespace
 
 int ReadLine(ReaderState& reader, std::istream& in) {
@@ -239,6 +243,8 @@ FileShape ShapeOf(int filecode) {
       return {2, 5, false, true, "I/O ERROR WHILE READING NAMES FILE #:"};
     case kPeriodicFile:
       return {2, 3, false, true, "I/O ERROR WHILE READING PERIODIC TABLE FILE #:"};
+    case kThermoFile:
+      return {4, 6, false, true, "I/O ERROR WHILE READING THERMODYNAMIC DESCRIPTION FILE!Error #:", true};
     default:
       return {1, kMaxFields, false, false, "I/O ERROR WHILE READING FILE #:"};
   }
@@ -273,8 +279,10 @@ bool NextDataLine(Run& run, std::istream& in, const FileShape& shape) {
     }
     if (IsBlank(rd.line)) continue;
     if (shape.end_line) {
-      const std::string_view head = std::string_view(rd.line).substr(FirstNonBlank(rd.line) - 1, 3);
-      if (head == "END" || head == "end" || head == "End") return false;
+      const std::string_view line(rd.line);
+      if (IsEndMark(line.substr(FirstNonBlank(line) - 1, 3))) return false;
+      if (shape.end_behind_mark && line.size() >= 4 && !IsAlnum(line[0]) && IsEndMark(line.substr(1, 3)))
+        return false;
     }
     const std::string saved = rd.line;
     for (;;) {

@@ -69,6 +69,9 @@ struct FileShape {
   bool exact = false;   // the file needs exactly `accepted` fields on every line
   bool end_line = true; // a line starting with END ends the data
   const char* io_error_text = "I/O ERROR WHILE READING FILE #:";
+  // END at characters 2-4 ends the data too, when the first character is no
+  // letter or digit (a quoted or marked "END" of a spreadsheet export).
+  bool end_behind_mark = false;
 };
 
 // Reads the next data line of the open description file into FIELD/NFIELD,
