@@ -151,6 +151,12 @@ void EndOfRun(Run& run, LoopState& loop, const ClockReading& start) {
 
 }  // namespace
 
+void SetUpRun(Run& run, const std::vector<std::string>& args, LoopState& loop) {
+  ClockReading start;
+  StartUp(run, args, start);
+  PrepareRun(run, loop);
+}
+
 int RunProgram(Run& run, const std::vector<std::string>& args) {
   try {
     ClockReading start;

@@ -20,6 +20,9 @@
 #include "model/compile_network.hpp"
 #include "model/analytic_jacobian.hpp"
 #include "model/derivs.hpp"
+#include "model/state_variables.hpp"
+#include "thermo/thermo_database.hpp"
+#include "thermo/thermo_description.hpp"
 
 namespace tarnavel::stage {
 
@@ -58,20 +61,24 @@ void ModelFile(Run& run) { ReadModelFile(run); }
 // network. Compilation has put the held species in their final slots, so the
 // values in force at time 0 are looked up here: the radiation intensity, the
 // held concentrations (which the time-zero row shows) and the first value of a
-// temperature profile. The rate constants are then evaluated at the run
-// temperature.
+// temperature profile. In thermodynamic mode the databases then supply every
+// species' data, and the state variables (the temperature, [M] at the start,
+// the rate constants and the reverse rate constants) are set up.
 void CompileNetwork(Run& run) {
-  if (run.sw.thermo) Unavailable(run, "Thermodynamic mode (-THERM)");
   if (run.sw.output_mask != 0) Unavailable(run, "The property and rate output (-o:)");
   if (run.settings.constp) Unavailable(run, "A constant-pressure run");
   if (run.settings.vprofile) Unavailable(run, "A volume profile");
-  // A reverse reaction takes its rate constant from thermodynamic data; run
-  // without them it would keep the placeholder 1.0 of its record.
-  for (int r = 1; r <= run.store.nreact; ++r) {
-    if (!run.store.reaction[r].reverse) continue;
-    run.console.Line("The reaction on source line " + std::to_string(run.store.reaction[r].srcline) + " of " +
-                     run.reader.filename[kModelFile] + " is reversible (=):");
-    Unavailable(run, "Its reverse rate needs thermodynamic data, which");
+  // Without thermodynamic data a reverse reaction would keep the placeholder
+  // 1.0 of its record as its rate constant.
+  if (!run.sw.thermo) {
+    for (int r = 1; r <= run.store.nreact; ++r) {
+      if (!run.store.reaction[r].reverse) continue;
+      run.console.Line("The reaction on source line " + std::to_string(run.store.reaction[r].srcline) + " of " +
+                       run.reader.filename[kModelFile] + " is reversible (=):");
+      run.console.Line("Its reverse rate constant is the forward one over the equilibrium constant,");
+      run.console.Line("which needs thermodynamic mode (-THERM) and a thermodynamic database.");
+      StopProgram(kExitStopped);
+    }
   }
   DetermineMolecularWeights(run);
   tarnavel::CompileNetwork(run);
@@ -79,7 +86,11 @@ void CompileNetwork(Run& run) {
   net.temperature = run.settings.temp;
   LookUpRadiation(run, 0.0);
   LookUpHeldProfiles(run, 0.0);
-  EvaluateArrhenius(run, net.temperature);
+  if (run.sw.thermo) {
+    ReadThermoDescription(run);
+    ReadThermoDatabases(run);
+  }
+  SetUpStateVariables(run);
   if (run.sw.see_mw) WriteMwList(run);
 }
 

@@ -129,5 +129,45 @@ TEST_F(ReversedPair, AnEquilibriumConstantBelow1e50GivesTheMarkerRate) {
   EXPECT_EQ(st.net.rk[2], kUnderflowReverseRate);
 }
 
+// Above a species' high bound the high range serves with warning 35, once per
+// species however often it is met; a concentration unit without a gas constant stops with fatal 76.
+// One fresh pair per case.
+struct PairCase : ReversedPair {
+  void TestBody() override {}
+};
+
+TEST(ReversedPairs, TemperatureAboveTheRangeWarnsAndAnUnknownUnitStops) {
+  struct Case {
+    double temperature;
+    int units;
+    int fatal;
+    const char* printed;
+  };
+  const Case cases[] = {
+      {4000.0, kMolesPerLiter, 0, "About to give warning on temperature @"},
+      {4000.0, kMolesPerLiter, 0, " Warning Error #  35\n"},
+      {1500.0, kPpm, 76, "please use UNITS of mol./liter, mol./cc or\n"},
+  };
+  for (const Case& c : cases) {
+    PairCase p;
+    p.run.settings.concunits = c.units;
+    int fatal = 0;
+    try {
+      p.Build(kWater, kWater, c.temperature);
+      std::vector<double> y = p.State(), dydt(y.size());
+      p.st.conc[p.t] = y[p.t - 3] = c.temperature + 1.0;  // a new temperature: properties again
+      Derivs(p.run, y.data(), dydt.data());
+    } catch (const ProgramStop& stop) {
+      fatal = stop.fatal_number;
+    }
+    EXPECT_EQ(fatal, c.fatal) << p.cr.Text();
+    const std::string text = p.cr.Text();
+    int times = 0;
+    for (size_t at = text.find(c.printed); at != std::string::npos; at = text.find(c.printed, at + 1)) ++times;
+    // Warned for A and for B, at the first temperature only.
+    EXPECT_EQ(times, c.fatal == 0 ? 2 : 1) << text;
+  }
+}
+
 }  // namespace
 }  // namespace tarnavel
