@@ -33,6 +33,7 @@ struct Model {
   std::string name;
   std::string parm, species, model;  // file texts, or empty when copied from `folder`
   fs::path folder;
+  std::vector<fs::path> extra;       // further files copied beside the folder's
   std::vector<std::string> args;
 };
 
@@ -96,6 +97,7 @@ int RunModel(const Model& m) {
   if (!m.folder.empty()) {
     for (const auto& entry : fs::directory_iterator(m.folder))
       if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename());
+    for (const fs::path& file : m.extra) fs::copy_file(file, dir / file.filename());
   } else {
     std::ofstream(dir / "PARM.DAT") << m.parm;
     std::ofstream(dir / "SPECIES.DAT") << m.species;
@@ -139,6 +141,12 @@ int main(int argc, char** argv) {
     m.args.push_back("-anjac");
     models.push_back(m);
   }
+  // Adiabatic hydrogen-air ignition in thermodynamic mode: species properties,
+  // equilibrium constants and the temperature equation in every evaluation.
+  Model ignition = Folder("h2o2-ignition -THERM", source / "tests/data/h2o2");
+  ignition.extra = {source / "tests/data/gri30/gri30_thermo.dat"};
+  ignition.args.push_back("-THERM");
+  models.push_back(ignition);
   for (int i = 1; i < argc; ++i) models.push_back(Folder(fs::path(argv[i]).filename().string(), argv[i]));
 
   std::printf("%-26s %5s %6s %9s %8s %8s %10s %9s\n", "model", "eqns", "reacts", "wall(s)", "steps", "rejected",

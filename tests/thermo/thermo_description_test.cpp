@@ -93,6 +93,8 @@ TEST(ThermoDescription, FaultyRowsStopWithTheirNumbers) {
       {"a.dat\tf10\tSP\tNONE", 70, "Unknown input descriptor: f10\n at line: 2\n"},
       {"a.dat\tF1500\tSP\tNONE", 70, "Unknown input descriptor: F1500"},
       {"a.dat\tF10::F12\tSP:MW\tNONE", 70, "at line: 2"},
+      // A blank column is no field: the columns after it move up one place.
+      {"a.dat\t \tSP\tNONE\tU1234", 70, "Unknown input descriptor: SP\n"},
       {"a.dat\tF10\tSP:XX\tNONE", 72, "Unknown keyword: XX\n at line: 2 in file: THERM.DAT"},
       {"a.dat\tF10\tSP\tU1234:FAST", 73, "SWITCHES field!!!! Unknown keyword: FAST"},
       {"a.dat\tF10\tSP\tSET(CMW=1)", 75, "Unknown keyword: CMW"},
