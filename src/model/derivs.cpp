@@ -134,7 +134,7 @@ double TemperatureRate(Run& run, const double* x, const double* dydt) {
   Network& net = st.net;
   const double t = net.temperature;
   EvaluateSpeciesProperties(run, t);
-  double heat_capacity = 0.0, energy_rate = 0.0;
+  double heat_capacity = 0.0, energy_rate = 0.0, cp_sum = 0.0, enthalpy_rate = 0.0;
   for (int s = 3; s <= st.rspec; ++s) {
     if (!net.has_properties[s]) continue;
     const ThermoSpeciesData& d = st.thermo.species[s];
@@ -143,9 +143,14 @@ double TemperatureRate(Run& run, const double* x, const double* dydt) {
       StopProgram(kExitStopped);
     }
     const double gas = net.gas[s] ? 1.0 : 0.0;
+    cp_sum += x[s] * net.cp_r[s];
     heat_capacity += x[s] * (net.cp_r[s] - gas);
-    if (s <= st.spec) energy_rate += dydt[s - 3] * (net.h_rt[s] - gas) * t;
+    if (s > st.spec) continue;
+    enthalpy_rate += dydt[s - 3] * net.h_rt[s] * t;
+    energy_rate += dydt[s - 3] * (net.h_rt[s] - gas) * t;
   }
+  net.enthalpy_rate_sum = enthalpy_rate;
+  net.heat_capacity_sum = cp_sum;
   if (std::fabs(heat_capacity) <= 1.0e-50) {
     run.console.Line("****STOPPING****");
     run.console.Line("in DYDX calc of temp. stopping..54376");

@@ -68,6 +68,17 @@ struct Network {
   double property_temp = -1.0;        // negative: not yet evaluated
   std::vector<double> kc;             // per forward reaction: Kc at `kc_temp`
   double kc_temp = -1.0;
+  // The sums of the temperature equation at the last evaluation, in the form
+  // the property report shows them (zero while temperature is not integrated).
+  double enthalpy_rate_sum = 0.0;     // sum of dy/dt H/R over the integrated species
+  double heat_capacity_sum = 0.0;     // sum of y Cp/R (divided by V at constant pressure)
+
+  // Constant pressure and volume profiles. With the volume integrated, y
+  // holds amounts per unit initial volume and every rate law sees n/V.
+  int volume_index = 0;               // species index of Volume when the volume is integrated
+  double volume = 1.0;                // current volume V (1 unless integrated or profiled)
+  double pressure = 0.0;              // the constant pressure P (kPa)
+  double rv = 8.31451;                // gas constant of the volume equation, by concentration unit
   bool compiled = false;
 };
 
