@@ -66,8 +66,6 @@ void ModelFile(Run& run) { ReadModelFile(run); }
 // the rate constants and the reverse rate constants) are set up.
 void CompileNetwork(Run& run) {
   if (run.sw.output_mask != 0) Unavailable(run, "The property and rate output (-o:)");
-  if (run.settings.constp) Unavailable(run, "A constant-pressure run");
-  if (run.settings.vprofile) Unavailable(run, "A volume profile");
   // Without thermodynamic data a reverse reaction would keep the placeholder
   // 1.0 of its record as its rate constant.
   if (!run.sw.thermo) {
@@ -84,6 +82,7 @@ void CompileNetwork(Run& run) {
   tarnavel::CompileNetwork(run);
   Network& net = run.store.net;
   net.temperature = run.settings.temp;
+  if (run.settings.vprofile) net.volume = 0.0;  // the profile's first value is the initial volume
   LookUpRadiation(run, 0.0);
   LookUpHeldProfiles(run, 0.0);
   if (run.sw.thermo) {

@@ -25,6 +25,7 @@ namespace {
 // short of an interval boundary counts as on it, so that no table entry is
 // used twice and none is skipped.
 constexpr double kBoundarySlack = 1.0e-9;
+constexpr double kVolumeChange = 1.0e-15;  // smaller steps of a volume profile are no change
 
 // Characters that separate free-format numbers.
 constexpr const char* kSeparators = " \t,\r";
@@ -274,6 +275,22 @@ void SetTemperature(Run& run, double t) {
   if (net.compiled && net.arrhenius_temp != t) EvaluateArrhenius(run, t);
 }
 
+// A volume profile: when the volume changes, the vessel's gas is diluted or
+// compressed with it, each gas-phase concentration scaled by V_old / V_new.
+// The first value (while no volume is known yet) is the initial volume.
+void SetVolume(Run& run, double v) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  if (!(std::fabs(v - net.volume) > kVolumeChange) && net.volume > 0.0) return;
+  if (!(v > 0.0)) FatalError(run, 93);
+  if (net.volume > 0.0 && net.compiled) {
+    const double ratio = net.volume / v;
+    for (int s = 3; s <= st.rspec; ++s)
+      if (net.gas[s]) st.conc[s] *= ratio;
+  }
+  net.volume = v;
+}
+
 }  // namespace
 
 bool RadiationFileInUse(const Settings& settings) {
@@ -334,6 +351,8 @@ void LookUpHeldProfiles(Run& run, double base_time) {
     if (e.name == kTemperatureSpecies) {
       v = std::clamp(v, run.settings.tmin, run.settings.tmax);
       SetTemperature(run, v);
+    } else if (e.name == kVolumeSpecies) {
+      SetVolume(run, v);
     }
     st.conc[s] = v;
   }

@@ -449,14 +449,13 @@ void CompileNetwork(Run& run) {
   // reaction names it: it washes in and out.
   for (int s = 3; s <= st.spec; ++s)
     if (st.species[s].flow_rate != 0.0) flags[s] = 1;
-  // 11. An integrated temperature is a state variable of its own.
-  if (TemperatureIntegrated(run)) {
-    for (int s = 3; s <= st.spec; ++s) {
-      SpeciesEntry& e = st.species[s];
-      if (e.name != kTemperatureSpecies) continue;
-      flags[s] = 1;
-      e.flow_rate = 0.0;
-    }
+  // 11. An integrated temperature or volume is a state variable of its own.
+  const bool temperature = TemperatureIntegrated(run), volume = VolumeIntegrated(run);
+  for (int s = 3; s <= st.spec; ++s) {
+    SpeciesEntry& e = st.species[s];
+    if (!(temperature && e.name == kTemperatureSpecies) && !(volume && e.name == kVolumeSpecies)) continue;
+    flags[s] = 1;
+    e.flow_rate = 0.0;
   }
   // 12. A steady-state species needs a source and a sink.
   for (int s = 3; s <= st.spec; ++s) {

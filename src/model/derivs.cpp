@@ -12,6 +12,8 @@ namespace tarnavel {
 namespace {
 
 constexpr double kTiny = 1.0e-79;
+constexpr double kMinVolume = 1.0e-9;  // an integrated volume is held within these bounds
+constexpr double kMaxVolume = 1.0e9;
 
 // The temperature-independent starting rate constant of a special rate law:
 // the Arrhenius value of a temperature-dependent reaction, else A.
@@ -124,15 +126,18 @@ void RateConstants(Run& run, const double* x) {
   if (!net.reversed.empty()) ReverseRateConstants(run, t);
 }
 
-// The temperature equation of a closed vessel at constant volume: the
-// internal energy sum over the species, sum of c_s U_s(T), stays constant, so
+// The temperature equation of a closed adiabatic vessel. At constant volume
+// the internal energy, sum of c_s U_s(T), stays constant, so
 // dT/dt = -sum(dc_s/dt U_s/R) / sum(c_s Cv_s/R), with U/R = H/R - T and
 // Cv/R = Cp/R - 1 for gas-phase species and U = H, Cv = Cp for condensed
-// ones. Steady-state and retained species count with dc/dt = 0.
+// ones. At constant pressure the enthalpy, sum of n_s H_s(T), stays constant:
+// dT/dt = -sum(dn_s/dt H_s/R) / sum(n_s Cp_s/R), with n = c V. Steady-state
+// and retained species count with a rate of 0. x holds concentrations.
 double TemperatureRate(Run& run, const double* x, const double* dydt) {
   ModelStore& st = run.store;
   Network& net = st.net;
   const double t = net.temperature;
+  const bool constant_pressure = net.volume_index > 0;
   EvaluateSpeciesProperties(run, t);
   double heat_capacity = 0.0, energy_rate = 0.0, cp_sum = 0.0, enthalpy_rate = 0.0;
   for (int s = 3; s <= st.rspec; ++s) {
@@ -142,7 +147,7 @@ double TemperatureRate(Run& run, const double* x, const double* dydt) {
       run.console.Line("stop at DEVIRSO, cp calc at LOWT****STOPPING***");
       StopProgram(kExitStopped);
     }
-    const double gas = net.gas[s] ? 1.0 : 0.0;
+    const double gas = net.gas[s] && !constant_pressure ? 1.0 : 0.0;
     cp_sum += x[s] * net.cp_r[s];
     heat_capacity += x[s] * (net.cp_r[s] - gas);
     if (s > st.spec) continue;
@@ -151,12 +156,52 @@ double TemperatureRate(Run& run, const double* x, const double* dydt) {
   }
   net.enthalpy_rate_sum = enthalpy_rate;
   net.heat_capacity_sum = cp_sum;
+  heat_capacity *= net.volume;  // of the amounts
   if (std::fabs(heat_capacity) <= 1.0e-50) {
     run.console.Line("****STOPPING****");
     run.console.Line("in DYDX calc of temp. stopping..54376");
     StopProgram(kExitStopped);
   }
   return -energy_rate / heat_capacity;
+}
+
+// The volume of a constant-pressure vessel follows the gas law V = n R T / P
+// with n the gas-phase amount: dV/dt = (Rv/P)(n dT/dt + T dn/dt).
+double VolumeRate(const ModelStore& st, const double* x, const double* dydt) {
+  const Network& net = st.net;
+  const double amount = GasSum(st, x) * net.volume;
+  double amount_rate = 0.0;
+  for (int s = 3; s <= st.spec; ++s)
+    if (net.gas[s]) amount_rate += dydt[s - 3];
+  const int ti = net.temperature_index;
+  const double dtdt = ti > 0 ? dydt[ti - 3] : 0.0;
+  return net.rv / net.pressure * (amount * dtdt + net.temperature * amount_rate);
+}
+
+// Turns the amounts of a constant-pressure state into concentrations n/V
+// (the pseudo-species keep their values), then puts the photon flux and the
+// third-body total into the state.
+void CompleteState(ModelStore& st, double* x) {
+  Network& net = st.net;
+  const int vi = net.volume_index;
+  if (vi > 0) {
+    const double v = std::min(std::max(x[vi], kMinVolume), kMaxVolume);
+    net.volume = v;
+    const char* per_volume = net.per_volume.data();
+    for (int s = 3; s <= st.rspec; ++s)
+      if (per_volume[s]) x[s] /= v;
+  }
+  x[kHv] = net.hvflux;
+  net.mconc = net.m_used ? GasSum(st, x) : 0.0;
+  x[kM] = net.mconc;
+}
+
+// Rates as they enter the balances of amounts: V times the rate per volume.
+void ScaleRatesByVolume(ModelStore& st) {
+  if (st.net.volume_index <= 0) return;
+  const double v = st.net.volume;
+  double* rate = st.rate.data();
+  for (int r = 1; r <= st.nreact; ++r) rate[r] *= v;
 }
 
 }  // namespace
@@ -176,9 +221,7 @@ const double* FullState(Run& run, const double* y) {
   const int n = st.spec - 2;
   for (int i = 0; i < n; ++i) x[3 + i] = y[i];
   for (int s = st.spec + 1; s <= st.rspec; ++s) x[s] = st.conc[s];
-  x[kHv] = net.hvflux;
-  net.mconc = net.m_used ? GasSum(st, x) : 0.0;
-  x[kM] = net.mconc;
+  CompleteState(st, x);
   return x;
 }
 
@@ -215,6 +258,7 @@ void Derivs(Run& run, const double* y, double* dydt) {
   }
   if (ti > 0 || st.cursk >= 1 || !net.reversed.empty()) RateConstants(run, x);
   Rates(st, x);
+  ScaleRatesByVolume(st);
 
   const int n = st.spec - 2;
   const int* start = net.term_start.data();
@@ -230,6 +274,7 @@ void Derivs(Run& run, const double* y, double* dydt) {
     dydt[s - 3] += (e.external - y[s - 3]) * e.flow_rate;
   }
   if (ti > 0) dydt[ti - 3] = TemperatureRate(run, x, dydt);
+  if (net.volume_index > 0) dydt[net.volume_index - 3] = VolumeRate(st, x, dydt);
 }
 
 void ReactionRatesFromStore(Run& run) {
@@ -237,10 +282,9 @@ void ReactionRatesFromStore(Run& run) {
   Network& net = st.net;
   double* x = net.state.data();
   for (int s = 3; s <= st.rspec; ++s) x[s] = st.conc[s];
-  x[kHv] = net.hvflux;
-  net.mconc = net.m_used ? GasSum(st, x) : 0.0;
-  x[kM] = net.mconc;
+  CompleteState(st, x);
   Rates(st, x);
+  ScaleRatesByVolume(st);
 }
 
 }  // namespace tarnavel

@@ -36,12 +36,13 @@ std::vector<std::vector<int>> JacobianPattern(const Run& run) {
     if (all_gas)
       for (int s = 3; s <= st.spec; ++s)
         if (net.gas[s]) cols.push_back(s - 3);
-    // An integrated temperature drives every rate constant, and its own
-    // equation sums over every species.
-    const int ti = net.temperature_index;
-    if (ti > 0) {
-      cols.push_back(ti - 3);
-      if (l == ti - 2)
+    // An integrated temperature drives every rate constant, and an integrated
+    // volume turns every amount into a concentration; the equation of either
+    // sums over every species.
+    for (const int vi : {net.temperature_index, net.volume_index}) {
+      if (vi <= 0) continue;
+      cols.push_back(vi - 3);
+      if (l == vi - 2)
         for (int s = 3; s <= st.spec; ++s) cols.push_back(s - 3);
     }
     std::sort(cols.begin(), cols.end());

@@ -79,6 +79,7 @@ struct Network {
   double volume = 1.0;                // current volume V (1 unless integrated or profiled)
   double pressure = 0.0;              // the constant pressure P (kPa)
   double rv = 8.31451;                // gas constant of the volume equation, by concentration unit
+  std::vector<char> per_volume;       // per species: held as an amount when the volume is integrated
   bool compiled = false;
 };
 

@@ -35,9 +35,64 @@ int FindTemperatureSpecies(Run& run, int last) {
   StopProgram(kExitStopped);
 }
 
+// The Volume species among the integrated ones; an orderly stop without one.
+int FindVolumeSpecies(Run& run) {
+  ModelStore& st = run.store;
+  for (int s = 3; s <= st.spec; ++s) {
+    if (st.species[s].name != kVolumeSpecies) continue;
+    SpeciesEntry& e = st.species[s];
+    e.phase = "V_STORE99";
+    e.phase_given = true;
+    e.flow_rate = 0.0;
+    if (run.sw.debug & 1) {
+      run.console.Line("Volume Pointer at " + std::to_string(s) + " and SPEC,SSPEC & RSPEC= " +
+                       std::to_string(st.spec) + " " + std::to_string(st.sspec) + " " + std::to_string(st.rspec));
+    }
+    return s;
+  }
+  run.console.Line("***SOFT-ERROR WITH Volume PT. SETTING! 341");
+  StopProgram(kExitStopped);
+}
+
+// P = Rv T times the gas-phase concentration at the start, reported on the
+// console.
+// Without gas there is no pressure to hold: the run stops.
+void SetConstantPressure(Run& run) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  net.rv = VolumeGasConstant(run.settings.concunits);
+  net.pressure = net.rv * net.temperature * GasSum(st, st.conc.data()) / net.volume;
+  if (!(net.pressure > 0.0)) {
+    run.console.Line("*****STOPPING*****");
+    run.console.Line("A constant-pressure run needs gas: the gas-phase species of the species file");
+    run.console.Line("start with a total concentration of 0, so there is no pressure to hold.");
+    StopProgram(kExitStopped);
+  }
+  const std::string stars(56, '*');
+  run.console.Line(stars);
+  run.console.Line(" For this constant pressure problem, an initial pressure");
+  run.console.Line(" of " + Value(net.pressure) + " (kPa) has been calculated.");
+  run.console.Line(" This pressure will be held constant throughout this");
+  run.console.Line(" simulation, but the volume will change.");
+  run.console.Line(stars);
+}
+
 }  // namespace
 
 bool TemperatureIntegrated(const Run& run) { return run.sw.thermo && !run.settings.tprofile; }
+
+bool VolumeIntegrated(const Run& run) { return run.settings.constp && !run.settings.vprofile; }
+
+double VolumeGasConstant(int concentration_units) {
+  switch (concentration_units) {
+    case kMoleculesPerCm3:
+      return 1.3811478405315614e-20;
+    case kMolesPerCm3:
+      return 8314.51;
+    default:
+      return 8.31451;
+  }
+}
 
 void SetUpStateVariables(Run& run) {
   ModelStore& st = run.store;
@@ -52,8 +107,16 @@ void SetUpStateVariables(Run& run) {
       net.temperature = st.conc[s];
     }
   }
+  net.volume_index = 0;
+  if (!run.settings.vprofile) net.volume = 1.0;  // a volume profile has set its first value
+  net.per_volume.assign(st.cap.max_species + 1, 0);
+  if (VolumeIntegrated(run)) {
+    net.volume_index = FindVolumeSpecies(run);
+    net.volume = st.conc[net.volume_index];
+    for (int s = 3; s <= st.rspec; ++s) net.per_volume[s] = !IsStateVariableSpecies(st.species[s].name);
+  }
   if (net.m_used) {
-    const double m = GasSum(st, st.conc.data());
+    const double m = GasSum(st, st.conc.data()) / net.volume;
     st.conc[kM] = m;
     net.mconc = m;
     if (run.sw.debug & 1)
@@ -74,6 +137,7 @@ void SetUpStateVariables(Run& run) {
     for (int r = 1; r < st.nreact; ++r)
       if (net.rx[r].revtherm) net.reversed.push_back(r);
   }
+  if (net.volume_index > 0) SetConstantPressure(run);
   EvaluateArrhenius(run, net.temperature);
   if (!net.reversed.empty()) ReverseRateConstants(run, net.temperature);
 }

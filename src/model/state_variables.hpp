@@ -12,13 +12,23 @@ struct Run;
 // thermodynamic run is written with a temperature profile).
 bool TemperatureIntegrated(const Run& run);
 
+// The volume is integrated exactly when the parameter file asks for constant
+// pressure (a volume profile and constant pressure exclude each other).
+bool VolumeIntegrated(const Run& run);
+
+// Gas constant of the volume equation in the run's concentration unit, so
+// that P (kPa) = Rv T times the gas-phase concentration.
+double VolumeGasConstant(int concentration_units);
+
 // After network compilation and the thermodynamic stage: finds the
-// Temperature(K) species when temperature is integrated or profiled (an
-// orderly stop when there is none), stores the total concentration [M] of
-// the start as the concentration of M, takes the integrated temperature from
-// its species, evaluates the rate constants at that temperature, and in
-// thermodynamic mode prepares the species properties and the list of
-// reactions whose reverse comes from the equilibrium constant.
+// Temperature(K) species when temperature is integrated or profiled and the
+// Volume species when the volume is integrated (an orderly stop when one is
+// missing), stores the total concentration [M] of the start as the
+// concentration of M, takes the integrated temperature from its species,
+// computes the constant pressure of a constant-pressure run (an orderly stop
+// when there is no gas to hold it), evaluates the rate constants at the
+// temperature, and in thermodynamic mode prepares the species properties and
+// the list of reactions whose reverse comes from the equilibrium constant.
 void SetUpStateVariables(Run& run);
 
 }  // namespace tarnavel

@@ -186,27 +186,6 @@ TEST(Startup, SwitchesOfSubsystemsNotInThisVersionStopTheRun) {
   }
 }
 
-TEST(Startup, ConstantPressureAndVolumeProfilesAreNotInThisVersion) {
-  struct Case {
-    const char* line2;
-    const char* line;
-  };
-  const Case cases[] = {
-      {"298\tYES\t0\t0\t0", " A constant-pressure run is not available in this version of Tarnavel."},
-      {"298\tNO\tVOL.DAT\t0\t0", " A volume profile is not available in this version of Tarnavel."},
-  };
-  for (const Case& c : cases) {
-    TempDir dir;
-    WriteSmallModel(dir);
-    dir.Write("VOL.DAT", "1\n1.0\n1.0\n");
-    dir.Write("PARM.DAT", std::string("1.0E-10\t1\tJ\tMOL/L\t0\n") + c.line2 +
-                              "\n0\t0\t0\t10\t0\nNone1\t1\t1\t1.0E-8\t0\n0\t0\t0\t0\t0\n");
-    ProgramResult r = RunIn(dir, {"-QUIET"});
-    EXPECT_NE(r.status, 0) << r.out;
-    EXPECT_EQ(r.lines.back(), c.line) << r.out;
-  }
-}
-
 TEST(Startup, AReversibleReactionNeedsThermodynamicData) {
   TempDir dir;
   WriteSmallModel(dir);

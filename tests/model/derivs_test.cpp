@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "model/compile_network.hpp"
+#include "model/state_variables.hpp"
 #include "support/model_builder.hpp"
 #include "support/run_fixture.hpp"
 
@@ -233,6 +234,42 @@ TEST_F(DerivsFixture, ThePseudoSpeciesStayOutOfTheThirdBodyTotal) {
   Evaluate(y);
   EXPECT_DOUBLE_EQ(st.net.mconc, 1.0e-3 + 0.04);
   EXPECT_EQ(st.species[Index("Temperature(K)")].phase, "T_STORE99");
+}
+
+// At constant pressure y holds amounts: every rate law sees n/V, and the
+// balances take V times the rate per volume, so a first-order rate is not
+// divided by V, a bimolecular one once, and a fall-off constant is formed
+// from concentrations. The volume follows the gas: dV/dt = (Rv/P) T dn/dt.
+TEST_F(DerivsFixture, AtConstantPressureRateLawsSeeConcentrations) {
+  const double na = 2.0, nb = 3.0, v = 2.0, t = 298.15;
+  AddSpecies(run, "A", na);
+  AddSpecies(run, "B", nb);
+  AddSpecies(run, "C");
+  AddSpecies(run, "Volume", v);
+  AddReaction(run, 0.1, {{1, "A"}}, {{1, "C"}});
+  AddReaction(run, 0.5, {{1, "A"}, {1, "B"}}, {{1, "C"}});
+  const int falloff = AddReaction(run, 4.0, {{1, "B"}}, {{2, "C"}});
+  testing::AddSpecial(run, falloff, 2, {0.25, 0.0, 0.0});  // Lindemann, k0 = 0.25
+  run.settings.constp = true;
+  run.settings.temp = t;
+  CompileAt(t);
+  SetUpStateVariables(run);
+  const int vi = Index("Volume");
+  ASSERT_EQ(st.net.volume_index, vi);
+  EXPECT_DOUBLE_EQ(st.net.pressure, 8.31451 * t * (na + nb) / v);
+  EvaluateAtStore();
+  const double ca = na / v, cb = nb / v;
+  const double pr = 0.25 * (ca + cb) / (4.0 + 1e-79);
+  const double kfall = 4.0 * pr / (1.0 + pr);
+  EXPECT_DOUBLE_EQ(st.rate[1], 0.1 * na);
+  EXPECT_DOUBLE_EQ(st.rate[2], 0.5 * na * nb / v);
+  EXPECT_DOUBLE_EQ(st.net.rk[falloff], kfall);
+  EXPECT_DOUBLE_EQ(st.rate[falloff], kfall * nb);
+  const double dna = -0.1 * na - 0.5 * na * nb / v, dnb = -0.5 * na * nb / v - kfall * nb;
+  EXPECT_DOUBLE_EQ(dydt[Index("A") - 3], dna);
+  const double dgas = dna + dnb + dydt[Index("C") - 3];
+  EXPECT_NEAR(dydt[vi - 3], 8.31451 / st.net.pressure * t * dgas, 1e-14);
+  EXPECT_GT(dgas, 0.0);  // B -> 2C makes more gas: the vessel grows
 }
 
 }  // namespace

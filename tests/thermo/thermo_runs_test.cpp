@@ -127,7 +127,8 @@ const std::vector<std::string> kSpecies = {"H2", "H", "O", "O2", "OH", "H2O", "H
 // A hydrogen/oxygen model in a fresh directory: the reactions of the test
 // data (or a rewrite of them), the GRI-Mech database through its fixed-width
 // description, the given initial concentrations (mol/cm^3) and temperature
-// (a number, or the file name of a one-value profile).
+// (a number, or the file name of a one-value profile; "T<TAB>YES" asks for
+// constant pressure).
 struct H2O2Model {
   TempWorkDir dir;
   CapturedRun cr;
@@ -139,7 +140,8 @@ struct H2O2Model {
     std::ostringstream parm;
     parm.precision(10);
     parm << "# hydrogen/oxygen\n# TSTEP\tTSTEP2\tEa\tConc.\t-\n1.0E-9\t1.0E-4\tCAL\tMOLES/CM^3\t0\n"
-         << "# T\tConst. P\tVolume\t-\t-\n" << temperature << "\tNO\t0\t0\t0\n"
+         << "# T\tConst. P\tVolume\t-\t-\n"
+         << temperature << (temperature.find('\t') == std::string::npos ? "\tNO" : "") << "\t0\t0\t0\n"
          << "# D\tH\tM\tS\tps\n0\t0\t0\t" << seconds << "\t0\n"
          << "# hv\tdt\t%\tAccuracy\t-\nNone1\t1\t1\t1.0E-10\t0\n0\t0\t0\t0\t0\n";
     std::ostringstream species;
@@ -220,14 +222,7 @@ TEST(ThermoRuns, AFixedTemperatureRunReachesTheEquilibriumRatios) {
   }
 }
 
-// The adiabatic vessel's internal energy and its scale, sum c Cv T0 (J/cm^3 / R).
-double InternalEnergy(const H2O2Model& m, double t) {
-  double u = 0.0;
-  for (const std::string& s : kSpecies) u += m.Conc(s) * m.db.at(s).Ur(t);
-  return u;
-}
-
-// Element totals H, O, N (mol/cm^3).
+// Element totals H, O, N (mol/cm^3, or amounts per unit initial volume).
 std::vector<double> Elements(const H2O2Model& m) {
   const double h = 2 * m.Conc("H2") + m.Conc("H") + m.Conc("OH") + 2 * m.Conc("H2O") + m.Conc("HO2") +
                    2 * m.Conc("H2O2");
@@ -236,107 +231,186 @@ std::vector<double> Elements(const H2O2Model& m) {
   return {h, o, 2 * m.Conc("N2")};
 }
 
-// Equilibrium at the given element totals, internal energy and volume, from
-// the formation equilibria of each molecule from H and O atoms:
-// [HaOb] = [H]^a [O]^b / K(T). Newton's method on ln[H], ln[O] and T.
+// The vessel's energy (U/R at constant volume, H/R at constant pressure) of
+// the given amounts at temperature t.
+double Energy(const std::map<std::string, Nasa>& db, const std::map<std::string, double>& n, double t,
+              bool constant_pressure) {
+  double e = 0.0;
+  for (const auto& [sp, amount] : n) e += amount * (constant_pressure ? db.at(sp).Hrt(t) * t : db.at(sp).Ur(t));
+  return e;
+}
+
+std::map<std::string, double> Amounts(const H2O2Model& m) {
+  std::map<std::string, double> n;
+  for (const std::string& s : kSpecies)
+    if (s != "AR") n[s] = m.Conc(s);
+  return n;
+}
+
+// Solves J dx = -r by Gaussian elimination with partial pivoting.
+std::vector<double> NewtonStep(std::vector<std::vector<double>> j, std::vector<double> r) {
+  const size_t n = r.size();
+  for (size_t c = 0; c < n; ++c) {
+    size_t p = c;
+    for (size_t i = c + 1; i < n; ++i)
+      if (std::fabs(j[i][c]) > std::fabs(j[p][c])) p = i;
+    std::swap(j[c], j[p]);
+    std::swap(r[c], r[p]);
+    for (size_t i = c + 1; i < n; ++i) {
+      const double f = j[i][c] / j[c][c];
+      for (size_t k = c; k < n; ++k) j[i][k] -= f * j[c][k];
+      r[i] -= f * r[c];
+    }
+  }
+  std::vector<double> x(n);
+  for (size_t i = n; i-- > 0;) {
+    double sum = -r[i];
+    for (size_t k = i + 1; k < n; ++k) sum -= j[i][k] * x[k];
+    x[i] = sum / j[i][i];
+  }
+  return x;
+}
+
+// Equilibrium of the hydrogen/oxygen/nitrogen gas at fixed element amounts
+// and energy, in a vessel of fixed volume 1 or at the fixed pressure of
+// `gas_law` = P/R (the initial n T). Every molecule HaOb follows from the
+// formation equilibria of the atoms, [HaOb] = [H]^a [O]^b / K(T). Newton's
+// method on ln[H], ln[O], T and, at constant pressure, ln V.
 struct Equilibrium {
-  double t, h, o;
+  double t = 0.0, volume = 1.0;
+  std::map<std::string, double> n;
 };
 
-Equilibrium SolveEquilibrium(const std::map<std::string, Nasa>& db, double h_total, double o_total, double n2,
-                             double energy, Equilibrium x) {
+Equilibrium Equilibrate(const std::map<std::string, Nasa>& db, const std::vector<double>& elements, double energy,
+                        bool constant_pressure, double gas_law, double t_guess) {
   struct Molecule {
     const char* name;
     int a, b;
   };
-  const Molecule molecules[] = {{"H", 1, 0},   {"O", 0, 1},  {"H2", 2, 0},  {"O2", 0, 2},
-                                {"OH", 1, 1},  {"H2O", 2, 1}, {"HO2", 1, 2}, {"H2O2", 2, 2}};
-  auto residual = [&](const double v[3], double r[3]) {
-    const double lh = v[0], lo = v[1], t = v[2];
-    double hs = 0.0, os = 0.0, u = n2 * db.at("N2").Ur(t);
+  const Molecule molecules[] = {{"H", 1, 0},  {"O", 0, 1},   {"H2", 2, 0},  {"O2", 0, 2},
+                                {"OH", 1, 1}, {"H2O", 2, 1}, {"HO2", 1, 2}, {"H2O2", 2, 2}};
+  const double n2 = elements[2] / 2;
+  auto state = [&](const std::vector<double>& v) {
+    Equilibrium e;
+    e.t = v[2];
+    e.volume = constant_pressure ? std::exp(v[3]) : 1.0;
+    e.n["N2"] = n2;
     for (const Molecule& mol : molecules) {
       Stoichiometry nu{{mol.name, -1.0}};
-      if (mol.a > 0) nu["H"] += mol.a;
-      if (mol.b > 0) nu["O"] += mol.b;
-      const double lk = mol.a + mol.b == 1 ? 0.0 : std::log(Kc(db, nu, t));
-      const double c = std::exp(mol.a * lh + mol.b * lo - lk);
-      hs += mol.a * c;
-      os += mol.b * c;
-      u += c * db.at(mol.name).Ur(t);
+      nu["H"] += mol.a;
+      nu["O"] += mol.b;
+      const double lk = mol.a + mol.b == 1 ? 0.0 : std::log(Kc(db, nu, e.t));
+      e.n[mol.name] = std::exp(mol.a * v[0] + mol.b * v[1] - lk) * e.volume;
     }
-    r[0] = hs / h_total - 1.0;
-    r[1] = os / o_total - 1.0;
-    r[2] = (u - energy) / (n2 * db.at("N2").Cvr(t) * t);
+    return e;
   };
-  double v[3] = {std::log(x.h), std::log(x.o), x.t};
-  for (int it = 0; it < 100; ++it) {
-    double r[3], jac[3][3];
-    residual(v, r);
-    if (std::fabs(r[0]) + std::fabs(r[1]) + std::fabs(r[2]) < 1.0e-13) break;
-    for (int k = 0; k < 3; ++k) {
-      double w[3] = {v[0], v[1], v[2]}, rk[3];
-      const double dv = k == 2 ? 1.0e-4 * v[2] : 1.0e-7;
+  auto residual = [&](const std::vector<double>& v) {
+    const Equilibrium e = state(v);
+    double h = 0.0, o = 0.0, gas = 0.0;
+    for (const Molecule& mol : molecules) {
+      h += mol.a * e.n.at(mol.name);
+      o += mol.b * e.n.at(mol.name);
+      gas += e.n.at(mol.name);
+    }
+    std::vector<double> r = {h / elements[0] - 1.0, o / elements[1] - 1.0,
+                             (Energy(db, e.n, e.t, constant_pressure) - energy) / (n2 * 3.5 * e.t)};
+    if (constant_pressure) r.push_back((gas + n2) * e.t / gas_law - e.volume);
+    return r;
+  };
+  std::vector<double> v = {std::log(1.0e-7), std::log(1.0e-8), t_guess};
+  if (constant_pressure) v.push_back(std::log(t_guess / 1000.0));
+  for (int it = 0; it < 200; ++it) {
+    const std::vector<double> r = residual(v);
+    double size = 0.0;
+    for (double x : r) size += std::fabs(x);
+    if (size < 1.0e-13) break;
+    std::vector<std::vector<double>> jac(v.size(), std::vector<double>(v.size()));
+    for (size_t k = 0; k < v.size(); ++k) {
+      std::vector<double> w = v;
+      const double dv = k == 2 ? 1.0e-5 * v[2] : 1.0e-7;
       w[k] += dv;
-      residual(w, rk);
-      for (int i = 0; i < 3; ++i) jac[i][k] = (rk[i] - r[i]) / dv;
+      const std::vector<double> rk = residual(w);
+      for (size_t i = 0; i < v.size(); ++i) jac[i][k] = (rk[i] - r[i]) / dv;
     }
-    // Cramer's rule on the 3x3 system J dv = -r.
-    auto det = [](double a[3][3]) {
-      return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-             a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-    };
-    const double d = det(jac);
-    double step[3];
-    for (int k = 0; k < 3; ++k) {
-      double a[3][3];
-      for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) a[i][j] = j == k ? -r[i] : jac[i][j];
-      step[k] = det(a) / d;
-    }
-    const double damp = std::fabs(step[2]) > 200.0 ? 200.0 / std::fabs(step[2]) : 1.0;
-    for (int k = 0; k < 3; ++k) v[k] += damp * step[k];
+    const std::vector<double> step = NewtonStep(jac, r);
+    double damp = 1.0;  // at most 200 K and a factor e in any amount per iteration
+    for (size_t k = 0; k < v.size(); ++k) damp = std::min(damp, (k == 2 ? 200.0 : 1.0) / std::fabs(step[k]));
+    for (size_t k = 0; k < v.size(); ++k) v[k] += damp * step[k];
   }
-  return {v[2], std::exp(v[0]), std::exp(v[1])};
+  return state(v);
 }
 
+// Adiabatic ignition of stoichiometric hydrogen-air from 1100 K, 1 atm, at
+// constant volume and at constant pressure: the vessel's energy (U, or H)
+// after every integrator step stays within 1E-6 of sum n Cv T0 (or Cp), every
+// element within 1E-10, at constant pressure V = n R T / P within 1E-6, and
+// the final state is the equilibrium at the same energy.
 TEST(ThermoRuns, AdiabaticHydrogenAirIgnitionKeepsItsEnergyAndEndsInEquilibrium) {
-  const double t0 = 1100.0;
-  H2O2Model m;
-  m.Write(HydrogenAir(t0), std::to_string(t0), 0.01);
-  m.SetUp();
-  tarnavel::Run& run = m.cr.run;
-  const double u0 = InternalEnergy(m, t0);
-  double scale = 0.0;
-  for (const std::string& s : kSpecies) scale += m.Conc(s) * m.db.at(s).Cvr(t0) * t0;
-  const std::vector<double> e0 = Elements(m);
+  for (bool constant_pressure : {false, true}) {
+    SCOPED_TRACE(constant_pressure ? "constant pressure" : "constant volume");
+    const double t0 = 1100.0;
+    H2O2Model m;
+    m.Write(HydrogenAir(t0), std::to_string(t0) + (constant_pressure ? "\tYES" : "\tNO"), 0.01);
+    m.SetUp();
+    tarnavel::Run& run = m.cr.run;
+    const std::map<std::string, double> start = Amounts(m);
+    const double e0 = Energy(m.db, start, t0, constant_pressure);
+    double scale = 0.0, gas_law = 0.0;
+    for (const auto& [sp, n] : start) {
+      scale += n * (constant_pressure ? m.db.at(sp).Cpr(t0) : m.db.at(sp).Cvr(t0)) * t0;
+      gas_law += n * t0;
+    }
+    const std::vector<double> elements = Elements(m);
 
-  // The main loop's work, step by step, with the checks after every step.
-  double time = 0.0, worst_energy = 0.0, worst_element = 0.0;
-  int steps = 0;
-  while (time < run.settings.simlen && steps < 100000) {
-    for (int s = 3; s <= run.store.rspec; ++s) m.loop.y[s - 2] = run.store.conc[s];
-    m.loop.trial_step = std::min(m.loop.trial_step, run.settings.simlen - time);
-    stage::Derivatives(run, time, m.loop.y, m.loop.dydx);
-    for (int i = 1; i <= run.store.Equations(); ++i)
-      m.loop.yscal[i] = std::max(std::fabs(m.loop.y[i]), run.settings.yscalmin);
-    stage::IntegratorStep(run, m.loop);
-    for (int s = 3; s <= run.store.spec; ++s) run.store.conc[s] = m.loop.y[s - 2];
-    time += m.loop.step_done;
-    m.loop.trial_step = m.loop.next_step;
-    ++steps;
-    worst_energy = std::max(worst_energy, std::fabs(InternalEnergy(m, m.Temperature()) - u0) / scale);
-    const std::vector<double> e = Elements(m);
-    for (int k = 0; k < 3; ++k) worst_element = std::max(worst_element, std::fabs(e[k] / e0[k] - 1.0));
+    // The main loop's work, step by step, with the checks after every step.
+    double time = 0.0, worst_energy = 0.0, worst_element = 0.0, worst_gas_law = 0.0;
+    int steps = 0;
+    while (time < run.settings.simlen && steps < 100000) {
+      for (int s = 3; s <= run.store.rspec; ++s) m.loop.y[s - 2] = run.store.conc[s];
+      m.loop.trial_step = std::min(m.loop.trial_step, run.settings.simlen - time);
+      stage::Derivatives(run, time, m.loop.y, m.loop.dydx);
+      for (int i = 1; i <= run.store.Equations(); ++i)
+        m.loop.yscal[i] = std::max(std::fabs(m.loop.y[i]), run.settings.yscalmin);
+      stage::IntegratorStep(run, m.loop);
+      for (int s = 3; s <= run.store.spec; ++s) run.store.conc[s] = m.loop.y[s - 2];
+      time += m.loop.step_done;
+      m.loop.trial_step = m.loop.next_step;
+      ++steps;
+      const std::map<std::string, double> n = Amounts(m);
+      const double t = m.Temperature();
+      worst_energy = std::max(worst_energy, std::fabs(Energy(m.db, n, t, constant_pressure) - e0) / scale);
+      const std::vector<double> e = Elements(m);
+      for (int k = 0; k < 3; ++k) worst_element = std::max(worst_element, std::fabs(e[k] / elements[k] - 1.0));
+      if (constant_pressure) {
+        double gas = 0.0;
+        for (const auto& [sp, amount] : n) gas += amount;
+        worst_gas_law = std::max(worst_gas_law, std::fabs(m.Conc("Volume") / (gas * t / gas_law) - 1.0));
+      }
+    }
+    ASSERT_GE(time, run.settings.simlen) << steps << " steps";
+    EXPECT_LT(worst_energy, 1.0e-6);
+    EXPECT_LT(worst_element, 1.0e-10);
+    EXPECT_LT(worst_gas_law, 1.0e-6);
+
+    const Equilibrium eq = Equilibrate(m.db, elements, e0, constant_pressure, gas_law, 2500.0);
+    EXPECT_NEAR(m.Temperature() / eq.t, 1.0, 1.0e-4) << m.Temperature() << " K, equilibrium " << eq.t << " K";
+    EXPECT_NEAR(m.Conc("H") / eq.n.at("H"), 1.0, 1.0e-3);
+    EXPECT_NEAR(m.Conc(constant_pressure ? "Volume" : "N2") / (constant_pressure ? eq.volume : eq.n.at("N2")), 1.0,
+                1.0e-4);
   }
-  ASSERT_GE(time, run.settings.simlen) << steps << " steps";
-  EXPECT_LT(worst_energy, 1.0e-6);
-  EXPECT_LT(worst_element, 1.0e-10);
+}
 
-  const Equilibrium eq = SolveEquilibrium(m.db, e0[0], e0[1], m.Conc("N2"), u0,
-                                          {m.Temperature(), m.Conc("H"), m.Conc("O")});
-  EXPECT_NEAR(m.Temperature() / eq.t, 1.0, 1.0e-4) << m.Temperature() << " K, equilibrium " << eq.t << " K";
-  EXPECT_NEAR(m.Conc("H") / eq.h, 1.0, 1.0e-3);
-  EXPECT_GT(m.Temperature(), 2800.0);  // it did ignite
+// The equilibrium solver itself against the published adiabatic flame
+// temperature of stoichiometric hydrogen-air from 298 K at 1 atm, about 2383 K.
+TEST(ThermoRuns, TheIndependentEquilibriumGivesThePublishedFlameTemperature) {
+  const std::map<std::string, Nasa> db = NasaRecords(DataText("gri30/gri30_thermo.dat"));
+  const double t0 = 298.15;
+  const std::map<std::string, double> n = HydrogenAir(t0);
+  double gas_law = 0.0;
+  for (const auto& [sp, amount] : n) gas_law += amount * t0;
+  const std::vector<double> elements = {2 * n.at("H2"), 2 * n.at("O2"), 2 * n.at("N2")};
+  const Equilibrium eq = Equilibrate(db, elements, Energy(db, n, t0, true), true, gas_law, 2000.0);
+  EXPECT_NEAR(eq.t, 2383.0, 0.005 * 2383.0);
 }
 
 }  // namespace
