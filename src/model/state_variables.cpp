@@ -15,48 +15,41 @@ namespace {
 
 std::string Value(double x) { return fmt::E(x, 14, 6); }
 
-// The Temperature(K) species among 3..last; an orderly stop without one.
-int FindTemperatureSpecies(Run& run, int last) {
+// A state-variable pseudo-species among 3..last, given its own phase (which
+// keeps it out of every gas-phase sum) and no CSTR term.
+struct StateSpecies {
+  const char* name;
+  const char* phase;
+  const char* pointer_line;   // the debug line's head
+  const char* missing_line;   // the stop's message
+};
+
+int FindStateSpecies(Run& run, const StateSpecies& what, int last) {
   ModelStore& st = run.store;
   for (int s = 3; s <= last; ++s) {
-    if (st.species[s].name != kTemperatureSpecies) continue;
+    if (st.species[s].name != what.name) continue;
     SpeciesEntry& e = st.species[s];
-    e.phase = "T_STORE99";
+    e.phase = what.phase;
     e.phase_given = true;
     e.flow_rate = 0.0;
     if (run.sw.debug & 1) {
-      run.console.Line("Temperature Pointer at " + std::to_string(s) + " and SPEC,SSPEC & RSPEC= " +
+      run.console.Line(std::string(what.pointer_line) + std::to_string(s) + " and SPEC,SSPEC & RSPEC= " +
                        std::to_string(st.spec) + " " + std::to_string(st.sspec) + " " + std::to_string(st.rspec));
     }
     return s;
   }
-  run.console.Line("*****STOPPING*****");
-  run.console.Line("SOFT-ERROR WITH TEMP. POITNER SETTING! 543");
+  if (what.name == std::string(kTemperatureSpecies)) run.console.Line("*****STOPPING*****");
+  run.console.Line(what.missing_line);
   StopProgram(kExitStopped);
 }
 
-// The Volume species among the integrated ones; an orderly stop without one.
-int FindVolumeSpecies(Run& run) {
-  ModelStore& st = run.store;
-  for (int s = 3; s <= st.spec; ++s) {
-    if (st.species[s].name != kVolumeSpecies) continue;
-    SpeciesEntry& e = st.species[s];
-    e.phase = "V_STORE99";
-    e.phase_given = true;
-    e.flow_rate = 0.0;
-    if (run.sw.debug & 1) {
-      run.console.Line("Volume Pointer at " + std::to_string(s) + " and SPEC,SSPEC & RSPEC= " +
-                       std::to_string(st.spec) + " " + std::to_string(st.sspec) + " " + std::to_string(st.rspec));
-    }
-    return s;
-  }
-  run.console.Line("***SOFT-ERROR WITH Volume PT. SETTING! 341");
-  StopProgram(kExitStopped);
-}
+const StateSpecies kTemperature = {kTemperatureSpecies, "T_STORE99", "Temperature Pointer at ",
+                                   "SOFT-ERROR WITH TEMP. POITNER SETTING! 543"};
+const StateSpecies kVolume = {kVolumeSpecies, "V_STORE99", "Volume Pointer at ",
+                              "***SOFT-ERROR WITH Volume PT. SETTING! 341"};
 
 // P = Rv T times the gas-phase concentration at the start, reported on the
-// console.
-// Without gas there is no pressure to hold: the run stops.
+// console. Without gas there is no pressure to hold: the run stops.
 void SetConstantPressure(Run& run) {
   ModelStore& st = run.store;
   Network& net = st.net;
@@ -101,7 +94,7 @@ void SetUpStateVariables(Run& run) {
   if (TemperatureIntegrated(run) || run.settings.tprofile) {
     // An integrated temperature must be among the integrated species.
     const bool integrated = TemperatureIntegrated(run);
-    const int s = FindTemperatureSpecies(run, integrated ? st.spec : st.rspec);
+    const int s = FindStateSpecies(run, kTemperature, integrated ? st.spec : st.rspec);
     if (integrated) {
       net.temperature_index = s;
       net.temperature = st.conc[s];
@@ -111,7 +104,7 @@ void SetUpStateVariables(Run& run) {
   if (!run.settings.vprofile) net.volume = 1.0;  // a volume profile has set its first value
   net.per_volume.assign(st.cap.max_species + 1, 0);
   if (VolumeIntegrated(run)) {
-    net.volume_index = FindVolumeSpecies(run);
+    net.volume_index = FindStateSpecies(run, kVolume, st.spec);
     net.volume = st.conc[net.volume_index];
     for (int s = 3; s <= st.rspec; ++s) net.per_volume[s] = !IsStateVariableSpecies(st.species[s].name);
   }
