@@ -113,7 +113,7 @@ void SetUpStateVariables(Run& run) {
     st.conc[kM] = m;
     net.mconc = m;
     if (run.sw.debug & 1)
-      run.console.Line("Loschmidt's Number at " + Value(net.temperature) + " and P= " + Value(0.0) + " = " +
+      run.console.Line("Loschmidt's Number at " + Value(net.temperature) + " and P= " + Value(net.pressure) + " = " +
                        Value(m));
   }
 
