@@ -9,6 +9,7 @@
 
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
+#include "output/property_reports.hpp"
 
 namespace tarnavel {
 
@@ -34,6 +35,7 @@ struct LoopState {
   // Result files open from the time-zero row to the end of the run.
   ConcFile conc_file;          // concentrations of the displayed species
   AnalysisFile analysis_file;  // per-reaction rates (sensitivity mode 0)
+  PropertyReports reports;     // the -o property and rate reports
   // Recomputes run.store.rate from the current concentrations and rate
   // constants; called before every analysis row. While unset, analysis rows
   // carry the rates as they stand in the store.

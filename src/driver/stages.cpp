@@ -17,6 +17,7 @@
 #include "output/conc_file.hpp"
 #include "output/kinstat.hpp"
 #include "output/mw_list.hpp"
+#include "output/property_reports.hpp"
 #include "model/compile_network.hpp"
 #include "model/analytic_jacobian.hpp"
 #include "model/derivs.hpp"
@@ -65,7 +66,6 @@ void ModelFile(Run& run) { ReadModelFile(run); }
 // species' data, and the state variables (the temperature, [M] at the start,
 // the rate constants and the reverse rate constants) are set up.
 void CompileNetwork(Run& run) {
-  if (run.sw.output_mask != 0) Unavailable(run, "The property and rate output (-o:)");
   // Without thermodynamic data a reverse reaction would keep the placeholder
   // 1.0 of its record as its rate constant.
   if (!run.sw.thermo) {
@@ -109,13 +109,16 @@ bool ChooseAnalyticJacobian(Run& run) {
 void CreateConcFile(Run& run) { PrepareConcOutput(run); }
 
 // The concentration file's header and time-zero row, which also become the
-// last-written values the output points compare with. In fit mode the
-// objective writes the concentration file itself.
+// last-written values the output points compare with, and the property and
+// rate reports with their first row. In fit mode the objective writes the
+// concentration file itself, and the reports are not written.
 void WriteHeadersAndTimeZero(Run& run, LoopState& loop) {
   if (run.sw.FitMode()) return;
   OpenConcFile(run, loop.conc_file);
   WriteConcHeader(run, loop.conc_file, run.sw.show);
   WriteConcRow(run, loop.conc_file, 0.0, run.sw.show);
+  OpenPropertyReports(run, loop.reports);
+  WritePropertyReports(run, loop.reports, 0.0);
   for (int s = 3; s <= run.store.rspec; ++s) loop.last_written[s] = run.store.conc[s];
   loop.last_row_time = 0.0;
 }
@@ -152,24 +155,27 @@ void Derivatives(Run& run, double, const std::vector<double>& y, std::vector<dou
 
 void IntegratorStep(Run& run, LoopState& loop) { IntegrateStep(run, loop); }
 
-// One concentration row (echoed with show) and, with per-reaction output,
-// one analysis row at the same time.
+// One concentration row (echoed with show), the property and rate reports
+// and, with per-reaction output, one analysis row at the same time.
 void WriteOutputRow(Run& run, LoopState& loop, double time) {
   WriteConcRow(run, loop.conc_file, time, run.sw.show);
+  WritePropertyReports(run, loop.reports, time);
   if (run.sw.sensit_mode == kSensitRates) WriteRatesRow(run, loop, time);
 }
 
 // The final row at the output base time, unless the last output point has
 // just written it: the concentration row goes to the console too unless
-// quiet, and the analysis row goes with it so that no time appears twice.
-// Both files are then closed and kept.
+// quiet, and the report and analysis rows go with it so that no time appears
+// twice. The files are then closed and kept.
 void FinishOutputs(Run& run, LoopState& loop) {
   if (!loop.last_point_wrote || loop.last_row_time != loop.base_time) {
     WriteConcRow(run, loop.conc_file, loop.base_time, !run.sw.quiet);
+    WritePropertyReports(run, loop.reports, loop.base_time);
     if (run.sw.sensit_mode == kSensitRates) WriteRatesRow(run, loop, loop.base_time);
   }
   CloseConcFile(run, loop.conc_file);
   CloseAnalysisFile(run, loop.analysis_file);
+  ClosePropertyReports(run, loop.reports);
 }
 
 }  // namespace tarnavel::stage

@@ -72,26 +72,30 @@ void EvaluateSpeciesProperties(Run& run, double t) {
   net.property_temp = t;
 }
 
-double EquilibriumConstant(Run& run, int r, double t) {
-  const Network& net = run.store.net;
+ReactionChange ReactionChangeOf(const Network& net, int r) {
   const CompiledReaction& cr = net.rx[r];
-  double dh = 0.0, ds = 0.0, dn = 0.0;
+  ReactionChange c;
   for (int j = 1; j <= cr.nrct; ++j) {
     const int s = cr.rsp[j];
     if (s < 3) continue;  // hv or M in the first slot
-    dh -= cr.stoich[j] * net.h_rt[s];
-    ds -= cr.stoich[j] * net.s_r[s];
-    dn -= cr.stoich[j];
+    c.h_rt -= cr.stoich[j] * net.h_rt[s];
+    c.s_r -= cr.stoich[j] * net.s_r[s];
+    c.moles -= cr.stoich[j];
   }
   for (int j = 1; j <= cr.nprd; ++j) {
     const int s = cr.psp[j];
     if (s < 3) continue;
-    dh += cr.stoich[3 + j] * net.h_rt[s];
-    ds += cr.stoich[3 + j] * net.s_r[s];
-    dn += cr.stoich[3 + j];
+    c.h_rt += cr.stoich[3 + j] * net.h_rt[s];
+    c.s_r += cr.stoich[3 + j] * net.s_r[s];
+    c.moles += cr.stoich[3 + j];
   }
-  const double kp = std::exp(ds - dh);
-  return kp * std::pow(1.0 / ConcentrationRT(run, t), dn);
+  return c;
+}
+
+double EquilibriumConstant(Run& run, int r, double t) {
+  const ReactionChange c = ReactionChangeOf(run.store.net, r);
+  const double kp = std::exp(c.s_r - c.h_rt);
+  return kp * std::pow(1.0 / ConcentrationRT(run, t), c.moles);
 }
 
 void ReverseRateConstants(Run& run, double t) {

@@ -14,6 +14,7 @@
 namespace tarnavel {
 
 struct Run;
+struct Network;
 
 // Reverse rate constant given when the equilibrium constant is 1e-50 or less.
 inline constexpr double kUnderflowReverseRate = 9.123456789e99;
@@ -26,6 +27,16 @@ double HeatCapacityR(const ThermoSpeciesData& d, double t);
 // property arrays (skipped when they already hold t). A temperature above a
 // species' high bound is evaluated with the high range after warning 35.
 void EvaluateSpeciesProperties(Run& run, double t);
+
+// What a reaction changes from its reactants to its products, from the
+// property arrays: sum of nu H/RT, sum of nu S/R and the change in moles
+// (hv or M in the first reactant slot take no part).
+struct ReactionChange {
+  double h_rt = 0.0;
+  double s_r = 0.0;
+  double moles = 0.0;
+};
+ReactionChange ReactionChangeOf(const Network& net, int r);
 
 // Kc of reaction r (a thermodynamically reversed forward reaction) from the
 // property arrays at temperature t, in the concentration unit of the run:

@@ -174,7 +174,6 @@ TEST(Startup, SwitchesOfSubsystemsNotInThisVersionStopTheRun) {
     const char* line;
   };
   const Case cases[] = {
-      {{"-o:Y:N:N:N"}, " The property and rate output (-o:) is not available in this version of Tarnavel."},
       {{"-SENSIT:1"}, " Sensitivity analysis (-SENSIT:1) is not available in this version of Tarnavel."},
   };
   for (const Case& c : cases) {
