@@ -132,8 +132,8 @@ void SpeciesRatesRow(Run& run, PropertyReports& rep, double time) {
   rep.species_rates.WriteLine(run, line);
 }
 
-// [M] and the density are concentrations, so the amounts of the state are
-// divided by the current volume before they are turned into per-liter units.
+// [M] and the density from the full state of the last evaluation, which holds
+// concentrations (at constant pressure the amounts over the current volume).
 void ThermoRow(Run& run, PropertyReports& rep, double time) {
   const ModelStore& st = run.store;
   const Network& net = st.net;
@@ -144,7 +144,6 @@ void ThermoRow(Run& run, PropertyReports& rep, double time) {
     gas += x[s];
     mass += x[s] * rep.weight[s];
   }
-  const double scale = rep.per_liter / net.volume;
   std::string& line = rep.row;
   line.clear();
   Value(line, time);
@@ -155,10 +154,10 @@ void ThermoRow(Run& run, PropertyReports& rep, double time) {
   line += rep.delim;
   Value(line, net.heat_capacity_sum);
   line += rep.delim;
-  Value(line, gas * scale);
+  Value(line, gas * rep.per_liter);
   line += rep.delim;
   if (rep.density_known) {
-    Value(line, mass * scale);
+    Value(line, mass * rep.per_liter);
   } else {
     fmt::AppendA(line, kUnknownDensity, 14);
   }

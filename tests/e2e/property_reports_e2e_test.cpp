@@ -188,6 +188,16 @@ TEST(PropertyReports, IgnitionEquilibriumDataAgreeWithTheRateConstantsOfEachPair
     ++pairs;
   }
   EXPECT_GT(pairs, 100);
+
+  // At constant pressure the gas follows P = [M] R T as it heats and expands.
+  std::string parm = dir.Read("PARM.DAT");
+  parm.replace(parm.find("1100\tNO"), 7, "1100\tYES");
+  dir.Write("PARM.DAT", parm);
+  ASSERT_EQ(RunIn(dir, {"-THERM", "-QUIET", "-o:N:N:Y:N"}).status, 0);
+  const auto thermo = Rows(dir.Read("THERMOUT.TXT"));
+  ASSERT_GT(thermo.size(), 2u);
+  EXPECT_GT(thermo.back()[1], 2000.0);
+  for (const auto& row : thermo) ExpectClose(row[4] * row[1], thermo[0][4] * thermo[0][1], 2e-5, "[M] T");
 }
 
 }  // namespace
