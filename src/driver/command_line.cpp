@@ -429,6 +429,9 @@ void SetSensitivity(Run& run, std::string_view arg) {
         if (!ReadReal(items[k], t)) IllegalNumber(run, "-SENSIT", items[k]);
         times.push_back(t);
       }
+      // Analysis times must lie after the start and follow one another.
+      for (std::size_t k = 0; k < times.size(); ++k)
+        if (!(times[k] > 0.0) || (k > 0 && !(times[k] > times[k - 1]))) bad_count(n1);
       count = static_cast<int>(n);
       times_given = true;
     } else {
@@ -440,6 +443,9 @@ void SetSensitivity(Run& run, std::string_view arg) {
 
     if (fields.size() == 2 && !IsDefaultMarker(fields[1])) {
       if (!ReadReal(fields[1], pct)) IllegalNumber(run, "-SENSIT", fields[1]);
+      // A change of 0 gives 0/0 in every table; 100 or more makes the lowered
+      // rate parameter 0 or negative.
+      if (!(pct > 0.0 && pct < 100.0)) bad_count(fields[1]);
     }
   }
 

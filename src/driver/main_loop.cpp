@@ -144,6 +144,13 @@ void RunMainLoop(Run& run, LoopState& loop) {
   for (;;) {
     // A: output point when the interval is complete or a step was forced.
     if (!(run.settings.tstep2 > loop.interval_time) || loop.forced_output) {
+      if (SensitivityRerun(loop)) {
+        // A perturbed trajectory writes nothing: its interval just closes.
+        loop.base_time += loop.interval_time;
+        loop.interval_time = 0.0;
+        loop.forced_output = false;
+        continue;
+      }
       OutputPoint(run, loop);
       if (!(run.settings.simlen > loop.base_time)) break;
       continue;
@@ -151,7 +158,8 @@ void RunMainLoop(Run& run, LoopState& loop) {
     // B: one integration step.
     stage::RefreshProfiles(run, loop, true);
     for (int s = 3; s <= run.store.rspec; ++s) loop.y[s - 2] = run.store.conc[s];
-    if (ClipTrialStep(run, loop, turbo, false) == Clip::kRestart) continue;
+    if (ClipTrialStep(run, loop, turbo, SensitivityRerun(loop)) == Clip::kRestart) continue;
+    if (loop.sensit.active) ClipToAnalysisTime(run, loop);
     stage::Derivatives(run, loop.base_time + loop.interval_time, loop.y, loop.dydx);
     for (int i = 1; i <= n; ++i) loop.yscal[i] = std::max(std::fabs(loop.y[i]), run.settings.yscalmin);
     if (loop.trial_step == 0.0) {
@@ -166,6 +174,10 @@ void RunMainLoop(Run& run, LoopState& loop) {
       loop.step_counter = 0;
     }
     TakeBackState(run, loop);
+    if (loop.sensit.active) {
+      AfterSensitivityStep(run, loop);
+      continue;
+    }
     loop.interval_time += loop.step_done;
     loop.trial_step = loop.next_step;
   }

@@ -9,6 +9,7 @@
 
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
+#include "sensitivity/sensitivity_analysis.hpp"
 #include "output/property_reports.hpp"
 
 namespace tarnavel {
@@ -40,6 +41,8 @@ struct LoopState {
   // constants; called before every analysis row. While unset, analysis rows
   // carry the rates as they stand in the store.
   void (*refresh_rates)(Run& run) = nullptr;
+  // Sensitivity analysis (mode 1): the perturbed trajectories and their files.
+  SensitivityRun sensit;
   // The integrator and the model it integrates; created once per run.
   std::unique_ptr<Integration> integration;
 };

@@ -116,7 +116,7 @@ void PrepareRun(Run& run, LoopState& loop) {
   }
   PrepareLoop(run, loop);
   stage::WriteHeadersAndTimeZero(run, loop);
-  stage::SetUpSensitivity(run);
+  stage::SetUpSensitivity(run, loop);
   if (run.sw.integrator == kRosenbrock && run.store.spec >= 45) FatalError(run, 37);
   stage::CreateAnalysisFile(run, loop);
   if (run.sw.kinstat) stage::WriteKineticStatistics(run);

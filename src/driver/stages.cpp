@@ -134,8 +134,8 @@ void CreateAnalysisFile(Run& run, LoopState& loop) {
   WriteAnalysisHeader(run, loop.analysis_file, EchoAnalysis(run));
   WriteRatesRow(run, loop, 0.0);
 }
-void SetUpSensitivity(Run& run) {
-  if (run.sw.sensit_mode == kSensitAnalysis) Unavailable(run, "Sensitivity analysis (-SENSIT:1)");
+void SetUpSensitivity(Run& run, LoopState& loop) {
+  if (run.sw.sensit_mode == kSensitAnalysis) SetUpSensitivityAnalysis(run, loop);
 }
 void WriteKineticStatistics(Run& run) { WriteKinStat(run); }
 void Optimise(Run& run, LoopState&) { Unavailable(run, "Fitting (-FIT)"); }

@@ -28,7 +28,7 @@ bool ChooseAnalyticJacobian(Run& run);
 // Output preparation.
 void CreateConcFile(Run& run);
 void WriteHeadersAndTimeZero(Run& run, LoopState& loop);
-void SetUpSensitivity(Run& run);
+void SetUpSensitivity(Run& run, LoopState& loop);
 void CreateAnalysisFile(Run& run, LoopState& loop);
 void WriteKineticStatistics(Run& run);
 // The optimisation driver of fit mode.

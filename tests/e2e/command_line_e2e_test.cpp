@@ -130,6 +130,12 @@ TEST(CommandLineE2E, IllegalSwitchesStopWithTheirMessage) {
       {{"-o:Y:N"}, {" Unknown/Illegal settings for -o switch..."}},
       {{"-INT:4"}, {" 2. Illegal settings in -INT:4", " at 4 for -INT."}},
       {{"-SENSIT:1:TIMES"}, {" Illegal settings in -SENSIT:1:TIMES", " at TIMES"}},
+      // Analysis times after the start and increasing; a change strictly between 0 and 100 %.
+      {{"-SENSIT:1:TIMES,5,2"}, {" Illegal settings in -SENSIT:1:TIMES,5,2", " at TIMES,5,2"}},
+      {{"-SENSIT:1:TIMES,0,2"}, {" Illegal settings in -SENSIT:1:TIMES,0,2", " at TIMES,0,2"}},
+      {{"-SENSIT:1:TIMES,2,2"}, {" Illegal settings in -SENSIT:1:TIMES,2,2", " at TIMES,2,2"}},
+      {{"-SENSIT:1:3:0"}, {" Illegal settings in -SENSIT:1:3:0", " at 0"}},
+      {{"-SENSIT:1:3:100"}, {" Illegal settings in -SENSIT:1:3:100", " at 100"}},
       {{"-FIT:3:D:D:D:D:D:D:D:1.0"},
        {"", " Illegal settings for % temperature decrease", " setting in the -FIT option."}},
   };

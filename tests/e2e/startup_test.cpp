@@ -168,23 +168,6 @@ TEST(Startup, FitModeTurnsSensitivityOffAndWritesNoConcentrationFile) {
   EXPECT_EQ(Find(quiet_fit, " SENSIT TURNED OFF.."), -1);  // sensitivity was already off
 }
 
-TEST(Startup, SwitchesOfSubsystemsNotInThisVersionStopTheRun) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* line;
-  };
-  const Case cases[] = {
-      {{"-SENSIT:1"}, " Sensitivity analysis (-SENSIT:1) is not available in this version of Tarnavel."},
-  };
-  for (const Case& c : cases) {
-    TempDir dir;
-    WriteSmallModel(dir);
-    ProgramResult r = RunIn(dir, c.args);
-    EXPECT_NE(r.status, 0) << c.line;
-    EXPECT_EQ(r.lines.back(), c.line) << r.out;
-  }
-}
-
 TEST(Startup, AReversibleReactionNeedsThermodynamicData) {
   TempDir dir;
   WriteSmallModel(dir);
