@@ -228,7 +228,7 @@ void MarkFitValue(Run& run, std::string& value) {
 }
 
 void AddFitParameter(Run& run, int kind, int item, int line) {
-  run.reader.fit.push_back(FitParameter{kind, item, line});
+  run.reader.fit.push_back(FitParameter{kind, item, line, ""});
 }
 
 FileShape ShapeOf(int filecode) {

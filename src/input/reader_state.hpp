@@ -30,6 +30,7 @@ struct FitParameter {
                     // 100/101/102 model fields, 200 + slot inside a bracket group
   int item = 0;     // species or reaction number; -999 for the parameter file
   int srcline = 0;  // source line of the value; -1 for the parameter file
+  std::string species;  // the species of a species-file value (compilation moves species)
 };
 
 struct ReaderState {

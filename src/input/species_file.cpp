@@ -60,9 +60,12 @@ void TakeSpeciesLine(Run& run) {
   e.external = ToReal(run, rd.field[5]);
   e.flow_rate = residence;  // turned into its inverse once the table is complete
   if (run.sw.FitMode()) {
-    if (rd.fitmark[2]) AddFitParameter(run, 21, s, rd.srcline);
-    if (rd.fitmark[3]) AddFitParameter(run, 22, s, rd.srcline);
-    if (rd.fitmark[5]) AddFitParameter(run, 24, s, rd.srcline);
+    const int kinds[] = {0, 0, 21, 22, 0, 24};
+    for (int f : {2, 3, 5}) {
+      if (!rd.fitmark[f]) continue;
+      AddFitParameter(run, kinds[f], s, rd.srcline);
+      run.reader.fit.back().species = e.name;
+    }
   }
   st.species[s] = std::move(e);
   st.nspec = s;
