@@ -21,6 +21,7 @@ constexpr double kEndFraction = 1.0e-10;
 constexpr double kUnderflowStep = 1.0e-32;
 constexpr int kProgressEvery = 2401;
 constexpr int kTurboRows = 61;
+constexpr double kRowTimeMatch = 1.0e-6;  // a step this close below a data time has reached it
 
 std::string RealText(double x) { return fmt::E(x, 14, 6); }
 
@@ -53,6 +54,27 @@ void TakeBackState(Run& run, LoopState& loop) {
   for (int s = 3; s <= run.store.sspec; ++s) {
     const double v = loop.y[s - 2];
     run.store.conc[s] = std::fabs(v) < floor ? floor : v;
+  }
+}
+
+// A fitting simulation ends its steps on the data times.
+void ClipToRowTime(LoopState& loop) {
+  const std::vector<double>& times = *loop.row_times;
+  if (loop.next_row_time >= times.size()) return;
+  const double rest = times[loop.next_row_time] - loop.base_time - loop.interval_time;
+  if (rest > 0.0 && loop.trial_step > rest) loop.trial_step = rest;
+}
+
+// Reaching a data time (within 1E-6 relative) makes the next output point
+// write a row.
+void NoteRowTime(LoopState& loop) {
+  const std::vector<double>& times = *loop.row_times;
+  const double t = loop.base_time + loop.interval_time;
+  while (loop.next_row_time < times.size()) {
+    const double td = times[loop.next_row_time];
+    if ((td - t) / (td + 1.0e-35) >= kRowTimeMatch) break;
+    loop.row_due = loop.forced_output = true;
+    ++loop.next_row_time;
   }
 }
 
@@ -118,7 +140,7 @@ void OutputPoint(Run& run, LoopState& loop) {
     const double now = run.store.conc[s];
     if (last == 0.0) last = now;
     const double change = last == 0.0 ? 0.0 : std::fabs(now - last) / last;
-    if (!(change < run.settings.pctdiff)) {
+    if (loop.row_due || !(change < run.settings.pctdiff)) {
       stage::WriteOutputRow(run, loop, time);
       ++loop.output_count;
       loop.last_point_wrote = true;
@@ -130,6 +152,7 @@ void OutputPoint(Run& run, LoopState& loop) {
   loop.base_time = time;
   loop.interval_time = 0.0;
   loop.forced_output = false;
+  loop.row_due = false;
 }
 
 void RunMainLoop(Run& run, LoopState& loop) {
@@ -160,6 +183,7 @@ void RunMainLoop(Run& run, LoopState& loop) {
     for (int s = 3; s <= run.store.rspec; ++s) loop.y[s - 2] = run.store.conc[s];
     if (ClipTrialStep(run, loop, turbo, SensitivityRerun(loop)) == Clip::kRestart) continue;
     if (loop.sensit.active) ClipToAnalysisTime(run, loop);
+    if (loop.row_times != nullptr) ClipToRowTime(loop);
     stage::Derivatives(run, loop.base_time + loop.interval_time, loop.y, loop.dydx);
     for (int i = 1; i <= n; ++i) loop.yscal[i] = std::max(std::fabs(loop.y[i]), run.settings.yscalmin);
     if (loop.trial_step == 0.0) {
@@ -180,6 +204,7 @@ void RunMainLoop(Run& run, LoopState& loop) {
     }
     loop.interval_time += loop.step_done;
     loop.trial_step = loop.next_step;
+    if (loop.row_times != nullptr) NoteRowTime(loop);
   }
 }
 

@@ -41,6 +41,11 @@ struct LoopState {
   // constants; called before every analysis row. While unset, analysis rows
   // carry the rates as they stand in the store.
   void (*refresh_rates)(Run& run) = nullptr;
+  // A fitting simulation: the data times (increasing) at which rows must be
+  // written, and the next one to reach.
+  const std::vector<double>* row_times = nullptr;
+  size_t next_row_time = 0;
+  bool row_due = false;        // the output point writes a row whatever changed
   // Sensitivity analysis (mode 1): the perturbed trajectories and their files.
   SensitivityRun sensit;
   // The integrator and the model it integrates; created once per run.

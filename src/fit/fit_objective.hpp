@@ -1,0 +1,50 @@
+#pragma once
+// The objective a fit minimises: a trial vector of the marked values is put
+// into the model, physically meaningless vectors are rejected with a large
+// penalty, the whole simulation runs from the identical initial state with
+// rows at the data times, and the concentration file is compared with the
+// measurements.
+
+#include <string>
+#include <vector>
+
+#include "fit/fit_data.hpp"
+#include "input/settings.hpp"
+#include "model/store.hpp"
+
+namespace tarnavel {
+
+struct Run;
+
+// A rejected vector costs at least this much.
+inline constexpr double kRejectedPenalty = 9.87654321e30;
+
+struct FitProblem {
+  ModelStore initial_store;      // the state every simulation starts from
+  Settings initial_settings;
+  std::vector<int> species;      // per fit value: the species it belongs to, 0 for others
+  FitData data;
+  FitComparison comparison;
+  std::vector<double> row_times; // the data times, increasing
+  long calls = 0;                // simulations run
+  bool headings_written = false;
+  double last_sum = 0.0;
+};
+
+// Once, after the model is set up: fatal 111 without any marked value, the
+// data file and its comparison columns, and the initial state kept.
+void SetUpFit(Run& run, FitProblem& fit);
+
+// The marked values as the input files give them.
+std::vector<double> StartVector(const Run& run, const FitProblem& fit);
+
+// The objective for trial vector p; `uniform` draws the random part of the
+// penalty of a rejected vector.
+double FitObjective(Run& run, FitProblem& fit, const std::vector<double>& p, double (*uniform)(void*),
+                    void* generator);
+
+// The parameter's description in the report ("k or A", "Ea", ...); false
+// for a kind the report does not know.
+bool FitParameterDescription(int kind, std::string& text);
+
+}  // namespace tarnavel
