@@ -224,6 +224,8 @@ void FitWithDefaults(Run& run, std::string_view) {
   run.sw.options |= kOptFitSimplex;
 }
 
+constexpr double kMaxFitIterations = 32767;  // the largest iteration count a fit accepts
+
 double FitNumber(Run& run, std::string_view field) {
   double value = 0.0;
   if (!ReadReal(field, value)) IllegalNumber(run, "-FIT", field);
@@ -269,7 +271,8 @@ void SetFit(Run& run, std::string_view arg) {
       fit.comparator = 1;
     } else {
       const double comparator = FitNumber(run, fields[2]);
-      if (comparator != 1.0 && comparator != 2.0 && comparator != 3.0 && comparator != 4.0) {
+      // Comparator 4 compares nothing: the start would be reported as the optimum.
+      if (comparator != 1.0 && comparator != 2.0 && comparator != 3.0) {
         StopWith(run, {"Illegal data comparator set, choose 1 or 2...", "setting in the -FIT option."});
       }
       fit.comparator = static_cast<int>(comparator);
@@ -285,8 +288,9 @@ void SetFit(Run& run, std::string_view arg) {
 
   // e: maximum iterations; a value below 1 leaves 9000.
   if (given(5) && !IsDefaultMarker(fields[5])) {
-    const int iterations = TruncateToInt(FitNumber(run, fields[5]));
-    if (iterations >= 1) fit.max_iterations = iterations;
+    const double iterations = FitNumber(run, fields[5]);
+    if (iterations > kMaxFitIterations) StopWith(run, {Concat({" Illegal settings in ", arg}), " for -FIT switch."});
+    if (iterations >= 1) fit.max_iterations = TruncateToInt(iterations);
   }
 
   // f: starting vectors.
@@ -302,7 +306,11 @@ void SetFit(Run& run, std::string_view arg) {
   if (given(7)) fit.start_temperature = IsDefaultMarker(fields[7]) ? 1.0e6 : FitNumber(run, fields[7]);
 
   // h: cycles at one temperature.
-  if (given(8)) fit.cycles = IsDefaultMarker(fields[8]) ? 25 : TruncateToInt(FitNumber(run, fields[8]));
+  if (given(8)) {
+    const double cycles = IsDefaultMarker(fields[8]) ? 25.0 : FitNumber(run, fields[8]);
+    if (cycles > kMaxFitIterations) StopWith(run, {Concat({" Illegal settings in ", arg}), " for -FIT switch."});
+    fit.cycles = TruncateToInt(cycles);
+  }
 
   // i: percent temperature reduction, stored as the factor 1 - value.
   if (given(9)) {

@@ -22,6 +22,7 @@
 #include "model/analytic_jacobian.hpp"
 #include "model/derivs.hpp"
 #include "model/state_variables.hpp"
+#include "fit/optimisation_driver.hpp"
 #include "thermo/thermo_database.hpp"
 #include "thermo/thermo_description.hpp"
 
@@ -39,12 +40,6 @@ void WriteRatesRow(Run& run, LoopState& loop, double time) {
   WriteAnalysisRow(run, loop.analysis_file, time, EchoAnalysis(run));
 }
 
-// A switch whose subsystem this version does not have stops the run with a
-// line saying so, rather than ending as if the work had been done.
-[[noreturn]] void Unavailable(Run& run, const char* what) {
-  run.console.Line(std::string(what) + " is not available in this version of Tarnavel.");
-  StopProgram(kExitStopped);
-}
 
 }  // namespace
 
@@ -138,7 +133,7 @@ void SetUpSensitivity(Run& run, LoopState& loop) {
   if (run.sw.sensit_mode == kSensitAnalysis) SetUpSensitivityAnalysis(run, loop);
 }
 void WriteKineticStatistics(Run& run) { WriteKinStat(run); }
-void Optimise(Run& run, LoopState&) { Unavailable(run, "Fitting (-FIT)"); }
+void Optimise(Run& run, LoopState&) { RunOptimisation(run); }
 
 // Radiation (not at output points), held species and additive profiles, by
 // the output base time.

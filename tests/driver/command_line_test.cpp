@@ -253,14 +253,14 @@ const SettingCase kSettingCases[] = {
        EXPECT_EQ(r.sw.fit.comparator, 1);
        EXPECT_EQ(r.sw.fit.data_file, "MYDATA.TXT");
      }},
-    {{"-FIT:2:4:D:D"},
+    {{"-FIT:2:3:D:D"},
      [](const Run& r) {
-       EXPECT_EQ(r.sw.fit.comparator, 4);
+       EXPECT_EQ(r.sw.fit.comparator, 3);
        EXPECT_DOUBLE_EQ(r.sw.fit.tolerance, 1.0e-7);
      }},
     {{"-FIT:1:1:D:D:0"}, [](const Run& r) { EXPECT_EQ(r.sw.fit.max_iterations, 9000); }},
     {{"-FIT:1:1:D:D:2.9e3"}, [](const Run& r) { EXPECT_EQ(r.sw.fit.max_iterations, 2900); }},
-    {{"-FIT:1:1:D:D:1e30"}, [](const Run& r) { EXPECT_EQ(r.sw.fit.max_iterations, 2147483647); }},
+    {{"-FIT:1:1:D:D:32767"}, [](const Run& r) { EXPECT_EQ(r.sw.fit.max_iterations, 32767); }},
     // A later -FIT replaces the earlier one as a whole.
     {{"-FIT:2:3:A.TXT", "-FIT:1"},
      [](const Run& r) {
@@ -360,6 +360,9 @@ const IllegalCase kIllegalCases[] = {
     {{"-FIT:4"}, {" Illegal optimization algorithm selected for", " -FIT switch."}},
     {{"-FIT:X"}, {" Illegal optimization algorithm selected for", " -FIT switch."}},
     {{"-FIT:1:5"}, {" Illegal data comparator set, choose 1 or 2...", " setting in the -FIT option."}},
+    {{"-FIT:1:4"}, {" Illegal data comparator set, choose 1 or 2...", " setting in the -FIT option."}},
+    {{"-FIT:1:1:F.TXT:D:40000"}, {"  Illegal settings in -FIT:1:1:F.TXT:D:40000", "  for -FIT switch."}},
+    {{"-FIT:3:1:F.TXT:D:D:-1:D:32768"}, {"  Illegal settings in -FIT:3:1:F.TXT:D:D:-1:D:32768", "  for -FIT switch."}},
     {{"-FIT:1:1.5"}, {" Illegal data comparator set, choose 1 or 2...", " setting in the -FIT option."}},
     {{"-FIT:1:0"}, {" Illegal data comparator set, choose 1 or 2...", " setting in the -FIT option."}},
     {{"-FIT:1:1:D:0"}, {" Illegal relative tolerance set for -FIT switch"}},
