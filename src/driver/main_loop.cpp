@@ -90,7 +90,7 @@ void PrepareLoop(Run& run, LoopState& loop) {
   loop.interval_time = 0.0;
   if (run.store.net.compiled) {
     loop.refresh_rates = ReactionRatesFromStore;
-    loop.integration = std::make_unique<Integration>(run);
+    if (loop.integration == nullptr) loop.integration = std::make_unique<Integration>(run);
   }
 }
 

@@ -53,7 +53,7 @@ struct LoopState {
 };
 
 // Sizes the loop's work vectors for the store's capacity and sets the first
-// trial step.
+// trial step; creates the integrator unless the loop was handed one.
 void PrepareLoop(Run& run, LoopState& loop);
 
 // Outcome of clipping the trial step before an integration step.

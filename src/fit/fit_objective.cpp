@@ -208,6 +208,11 @@ double FitObjective(Run& run, FitProblem& fit, const std::vector<double>& p, dou
   // data time; a fresh loop brings a fresh integrator.
   run.settings.simlen = fit.row_times.empty() ? 0.0 : fit.row_times.back();
   LoopState loop;
+  if (fit.integration != nullptr) {
+    fit.integration->extrapolation = ExtrapolationState{};
+    fit.integration->reset = false;
+    loop.integration = std::move(fit.integration);
+  }
   PrepareLoop(run, loop);
   loop.row_times = &fit.row_times;
   PrepareConcOutput(run);
@@ -218,6 +223,7 @@ double FitObjective(Run& run, FitProblem& fit, const std::vector<double>& p, dou
   RunMainLoop(run, loop);
   stage::FinishOutputs(run, loop);
   std::ofstream(run.sw.conc_out_name, std::ios::app) << "END\nEOF\n";
+  fit.integration = std::move(loop.integration);
 
   double sum = 0.0;
   CompareWithData(run, run.sw.conc_out_name, fit.data, fit.comparison, sum);

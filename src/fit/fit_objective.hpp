@@ -5,9 +5,11 @@
 // rows at the data times, and the concentration file is compared with the
 // measurements.
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "driver/integration.hpp"
 #include "fit/fit_data.hpp"
 #include "input/settings.hpp"
 #include "model/store.hpp"
@@ -29,6 +31,9 @@ struct FitProblem {
   long calls = 0;                // simulations run
   bool headings_written = false;
   double last_sum = 0.0;
+  // The integrator's work arrays, made once; its kept step state is cleared
+  // for every simulation.
+  std::unique_ptr<Integration> integration;
 };
 
 // Once, after the model is set up: fatal 111 without any marked value, the
