@@ -120,6 +120,11 @@ TEST(Fitting, TheReportNamesEachValueAndAnnealingRepeatsItself) {
   ASSERT_GE(conc.size(), 3u);
   EXPECT_EQ(conc[conc.size() - 2], "END");
   EXPECT_EQ(conc.back(), "EOF");
+
+  // Too few iterations allowed: the fit stops instead of reporting a false optimum.
+  ProgramResult short_fit = RunIn(dir, {"-FIT:1:1:FITDATA.TXT:1e-12:5", "-QUIET"});
+  EXPECT_NE(short_fit.status, 0);
+  EXPECT_TRUE(short_fit.Contains("  FATAL Error # 114")) << short_fit.out;
 }
 
 }  // namespace
