@@ -14,6 +14,7 @@
 #include "model/derivs.hpp"
 #include "model/state_variables.hpp"
 #include "output/conc_file.hpp"
+#include "fit/optimisers.hpp"
 #include "output/fortran_format.hpp"
 
 namespace tarnavel {
@@ -79,9 +80,7 @@ bool Apply(Run& run, const FitProblem& fit, const std::vector<double>& p) {
       st.cstr = true;
     } else if (f.kind == kRateKind) {
       if (v < 0.0) return false;
-      CompiledReaction& cr = net.rx[f.item];
-      cr.a = v;
-      if (!cr.tdep && cr.kptr <= 0) net.rk[f.item] = v;
+      SetRateParameter(run, f.item, v);
     } else if (f.kind == kExponentKind || f.kind == kActivationKind) {
       // A fitted m or Ea keeps the full Arrhenius form, even from 0.
       CompiledReaction& cr = net.rx[f.item];
@@ -191,7 +190,7 @@ double FitObjective(Run& run, FitProblem& fit, const std::vector<double>& p, dou
                     void* generator) {
   run.store = fit.initial_store;
   run.settings = fit.initial_settings;
-  if (!Apply(run, fit, p)) return uniform(generator) * 1.0e40 + kRejectedPenalty;
+  if (!Apply(run, fit, p)) return uniform(generator) * 1.0e40 + kRejectedFitValue;
   ++fit.calls;
   if (!run.sw.quiet) {
     run.console.Line("In optimization iteration #" + std::to_string(fit.calls));

@@ -18,9 +18,6 @@ namespace tarnavel {
 
 struct Run;
 
-// A rejected vector costs at least this much.
-inline constexpr double kRejectedPenalty = 9.87654321e30;
-
 struct FitProblem {
   ModelStore initial_store;      // the state every simulation starts from
   Settings initial_settings;

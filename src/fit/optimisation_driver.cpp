@@ -24,6 +24,14 @@ constexpr double kNoStep = 1.0e-30;  // starting-vector values below this move n
 
 double RunUniform(void*) { return Uniform(); }
 
+// The console lines that name the method, between blank lines.
+void Announce(Run& run, const char* first, const char* second) {
+  run.console.Blank();
+  run.console.Line(first);
+  run.console.Line(second);
+  run.console.Blank();
+}
+
 void Check(Run& run, const MinimiserResult& r) {
   if (r.Converged()) return;
   if (!r.console_line.empty()) run.console.Line(r.console_line);
@@ -74,10 +82,7 @@ void RunOptimisation(Run& run) {
   };
 
   if (run.sw.options & kOptFitPowell) {
-    run.console.Blank();
-    run.console.Line(" Performing Optimization of model using Powell");
-    run.console.Line(" method...");
-    run.console.Blank();
+    Announce(run, " Performing Optimization of model using Powell", " method...");
     // Powell's own default starting value (1E-35) is no usable step: the
     // directions then take 1/100 of each value.
     OptimiserMatrix directions = StartingDirections(x, fs.start_vector > kNoStep ? fs.start_vector : -1.0);
@@ -87,10 +92,8 @@ void RunOptimisation(Run& run) {
   } else if (run.sw.options & kOptFitAnnealing) {
     OptimiserMatrix p = StartingSimplex(x, fs.start_vector);
     std::vector<double> y = evaluate(p);
-    run.console.Blank();
-    run.console.Line(" Performing Optimization of model using  Simulated Annealing method...");
-    run.console.Line(" Simulated Annealing method...");
-    run.console.Blank();
+    Announce(run, " Performing Optimization of model using  Simulated Annealing method...",
+             " Simulated Annealing method...");
     std::vector<double> best = x;
     double yb = kNoBestYet;
     double t = fs.start_temperature;
@@ -122,10 +125,7 @@ void RunOptimisation(Run& run) {
     for (int pass = 0; pass < 2; ++pass) {
       OptimiserMatrix p = StartingSimplex(x, fs.start_vector);
       std::vector<double> y = evaluate(p);
-      run.console.Blank();
-      run.console.Line(" Performing Optimization of model using Simplex");
-      run.console.Line(" method...");
-      run.console.Blank();
+      Announce(run, " Performing Optimization of model using Simplex", " method...");
       const MinimiserResult r = Simplex(p, y, n, fs.tolerance, fs.max_iterations, objective, counters);
       Check(run, r);
       simplex_iterations = r.iterations;

@@ -247,6 +247,23 @@ void EvaluateArrhenius(Run& run, double t) {
   net.arrhenius_temp = t;
 }
 
+double RateParameter(const Run& run, int r) {
+  const CompiledReaction& cr = run.store.net.rx[r];
+  return cr.tdep || cr.kptr > 0 ? cr.a : run.store.net.rk[r];
+}
+
+void SetRateParameter(Run& run, int r, double value) {
+  Network& net = run.store.net;
+  CompiledReaction& cr = net.rx[r];
+  cr.a = value;
+  if (cr.tdep) {
+    net.arrhenius_temp = -1.0;
+    EvaluateArrhenius(run, net.temperature);
+  } else if (cr.kptr <= 0) {
+    net.rk[r] = value;
+  }
+}
+
 void Derivs(Run& run, const double* y, double* dydt) {
   ModelStore& st = run.store;
   Network& net = st.net;

@@ -13,6 +13,16 @@ struct ModelStore;
 // run temperature changes.
 void EvaluateArrhenius(Run& run, double t);
 
+// The rate parameter a reaction's rate law reads: A for a rate constant
+// rebuilt from it (temperature dependent, or with a bracket group), else k.
+double RateParameter(const Run& run, int r);
+
+// Writes a rate parameter where the rate law reads it, so that the next
+// derivative evaluation keeps it: A, with the Arrhenius constant recomputed at
+// once, or A and k together. A thermodynamic reverse follows its forward
+// constant by itself.
+void SetRateParameter(Run& run, int r, double value);
+
 // DERIVS: given the integrated concentrations y (species s at y[s-3], SPEC-2
 // values), forms dydt for them. Leaves every reaction's rate constant in
 // the network's RK and its rate in the store's rate array.

@@ -29,29 +29,6 @@ void Underflow(Run& run, const char* message) {
   run.console.Pause();
 }
 
-// The rate parameter the rate law reads: A for a rate constant recomputed
-// from it (temperature dependent or with a bracket group), else k itself.
-double ParameterOf(const Run& run, int r) {
-  const CompiledReaction& cr = run.store.net.rx[r];
-  return cr.tdep || cr.kptr > 0 ? cr.a : run.store.net.rk[r];
-}
-
-// Writes a rate parameter where the rate law reads it, so that the next
-// derivative evaluation keeps it: A, with the Arrhenius constant recomputed
-// at once, or A and k together. A thermodynamic reverse follows its forward
-// constant by itself.
-void SetParameter(Run& run, int r, double value) {
-  Network& net = run.store.net;
-  CompiledReaction& cr = net.rx[r];
-  cr.a = value;
-  if (cr.tdep) {
-    net.arrhenius_temp = -1.0;
-    EvaluateArrhenius(run, net.temperature);
-  } else if (cr.kptr <= 0) {
-    net.rk[r] = value;
-  }
-}
-
 // The volume species of a volume profile, whose slot carries each
 // trajectory's own volume; 0 without one.
 int ProfileVolumeSlot(const Run& run) {
@@ -87,7 +64,7 @@ void LoadBlock(Run& run, LoopState& loop, int r, bool raised) {
   SensitivityRun& sr = loop.sensit;
   const int slots = run.store.rspec;
   const std::int64_t first = BlockStart(sr, r, raised, slots);
-  SetParameter(run, r, sr.store.Read(first));
+  SetRateParameter(run, r, sr.store.Read(first));
   for (int s = 1; s <= slots; ++s) run.store.conc[s] = sr.store.Read(first + s);
   loop.trial_step = sr.store.Read(first + slots + 1);
   TakeVolumeOfState(run);
@@ -250,7 +227,7 @@ void SetUpSensitivityAnalysis(Run& run, LoopState& loop) {
   }
   sr.parameter.assign(static_cast<size_t>(st.nreact) + 1, 0.0);
   for (int r = 1; r <= st.nreact; ++r) {
-    const double value = ParameterOf(run, r);
+    const double value = RateParameter(run, r);
     sr.parameter[r] = value;
     const double lowered = value * (1.0 - sr.p), raised = value * (1.0 + sr.p);
     WriteBlock(run, sr, r, false, run.settings.tstep, &lowered);
@@ -314,7 +291,7 @@ void AfterSensitivityStep(Run& run, LoopState& loop) {
   WriteBlock(run, sr, sr.reaction, true, loop.next_step);
   if (loop.next_step <= kUnderflowStep) Underflow(run, "Underflow error 52434");
   WriteRows(run, sr);
-  SetParameter(run, sr.reaction, sr.parameter[sr.reaction]);
+  SetRateParameter(run, sr.reaction, sr.parameter[sr.reaction]);
   sr.reaction = NextReaction(run, sr.reaction);
   if (sr.reaction > run.store.nreact) {
     EndAnalysis(run, loop);

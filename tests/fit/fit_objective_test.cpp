@@ -3,6 +3,7 @@
 // rejected vectors, the time alignment and the faulty data files.
 
 #include "fit/fit_objective.hpp"
+#include "fit/optimisers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ TEST(FitObjective, TheTrueValueFitsAndEveryCallStartsAfresh) {
   EXPECT_NE(conc.find("\nEND\nEOF\n"), std::string::npos);
   EXPECT_TRUE(f.dir.Exists("HEADINGS.TXT"));
   // A negative rate constant is no model: a penalty, and no simulation.
-  EXPECT_GE(f.At(-0.1), kRejectedPenalty + 0.5e40);
+  EXPECT_GE(f.At(-0.1), kRejectedFitValue + 0.5e40);
   EXPECT_EQ(f.fit.calls, 4);
 }
 
