@@ -17,6 +17,7 @@ struct WorkCounts {
   long derivs = 0;       // derivative evaluations
   long jacobians = 0;    // Jacobian evaluations
   long rejected = 0;     // rejected attempts of the step-size controlled integrators
+  long factorisations = 0;  // LU factorisations of step matrices
 };
 
 class ModelSystem final : public OdeSystem {
