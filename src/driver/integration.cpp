@@ -1,22 +1,35 @@
 #include "driver/integration.hpp"
 
+#include <algorithm>
+
 #include "driver/main_loop.hpp"
 #include "driver/run.hpp"
 #include "driver/stop.hpp"
+#include "integrate/sparse_step_matrix.hpp"
 #include "model/jacobian_pattern.hpp"
 
 namespace tarnavel {
 
+namespace {
+
+// Work arrays follow the model: the equations of the compiled network (at
+// least one, so that an empty network still has valid arrays).
+int WorkSize(const Run& run) { return std::max(run.store.Equations(), 1); }
+
+}  // namespace
+
 Integration::Integration(Run& run)
     : system(run),
-      extrapolation_work(run.store.cap.max_species),
-      cash_karp_work(run.store.cap.max_species),
-      rosenbrock_work(kRosenbrockCapacity) {
-  // The step matrices eliminate in an order that keeps their factors sparse.
+      extrapolation_work(WorkSize(run)),
+      cash_karp_work(WorkSize(run)),
+      rosenbrock_work(std::min(WorkSize(run), kRosenbrockCapacity)) {
+  // The step matrices eliminate in an order that keeps their factors sparse;
+  // a large network's step matrix stores only those factors.
   const auto pattern = JacobianPattern(run);
   system.SetPattern(pattern);
-  extrapolation_work.step_matrix->SetPattern(pattern);
-  rosenbrock_work.step_matrix->SetPattern(pattern);
+  extrapolation_work.step_matrix = MakeStepMatrix(pattern);
+  // The Rosenbrock method refuses a larger system at its first step.
+  if (static_cast<int>(pattern.size()) <= kRosenbrockCapacity) rosenbrock_work.step_matrix = MakeStepMatrix(pattern);
 }
 
 void IntegrateStep(Run& run, LoopState& loop) {

@@ -157,6 +157,7 @@ void SemiImplicitMidpoint(Run& run, ExtrapolationWork& work, OdeSystem& sys, con
   StepMatrix& m = *work.step_matrix;
   m.Form(1.0, s, work.dfdy, n);
   m.Factor(run);
+  ++run.counts.factorisations;
   double* del = work.delta.data();
   double* ytemp = work.y_mid.data();
   double* f = work.rates.data();

@@ -68,6 +68,7 @@ void RosenbrockAttempt(Run& run, RosenbrockWork& work, OdeSystem& sys, int n, do
   StepMatrix& m = *work.step_matrix;
   m.Form(1.0 / (kGam * h), 1.0, work.dfdy, n);
   m.Factor(run);
+  ++run.counts.factorisations;
 
   std::copy(work.dydx_start.data(), work.dydx_start.data() + n, g1);
   m.Solve(g1);

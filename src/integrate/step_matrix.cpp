@@ -3,8 +3,6 @@
 #include <bit>
 #include <cstdint>
 
-#include "driver/run.hpp"
-
 namespace tarnavel {
 
 std::vector<int> MinimumDegreeOrder(const std::vector<std::vector<int>>& columns_of_row) {
@@ -77,7 +75,6 @@ void DenseStepMatrix::Form(double diagonal, double s, const Matrix& dfdy, int n)
 // step visit only them. The sums run in the same order as the full loops;
 // the skipped terms are products with zero.
 void DenseStepMatrix::Factor(Run& run) {
-  ++run.counts.factorisations;
   LuDecompose(run, m_, n_, pivot_.data(), scale_.data(), columns_.data());
   lower_nz_.clear();
   upper_nz_.clear();

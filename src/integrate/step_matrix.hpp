@@ -2,9 +2,10 @@
 // The step matrix of the stiff integrators, M = d*I - s*J, behind one small
 // interface: the integrators form it from the Jacobian, factor it once and
 // solve with it several times, without knowing how it is stored. The dense
-// form below is the one in use; a sparse form can take its place without
-// touching the step logic.
+// form is declared below; large networks use the sparse form of
+// sparse_step_matrix.hpp, which gives the same factors.
 
+#include <utility>
 #include <vector>
 
 #include "integrate/dense_matrix.hpp"
@@ -56,6 +57,15 @@ class DenseStepMatrix final : public StepMatrix {
   // permutation of M), which keeps the factors of a kinetic step matrix
   // sparse; partial pivoting still chooses the pivot within each column.
   void SetPattern(const std::vector<std::vector<int>>& columns_of_row) override;
+
+  // An elimination order worked out elsewhere (empty: the natural order).
+  void SetOrder(std::vector<int> order) {
+    order_ = std::move(order);
+    work_.assign(order_.size(), 0.0);
+  }
+  int Capacity() const { return m_.Capacity(); }
+  // pivot[j]: the row exchanged with row j by the last factorisation.
+  const int* Pivots() const { return pivot_.data(); }
 
   const Matrix& Factors() const { return m_; }
 
