@@ -8,7 +8,8 @@ namespace {
 
 constexpr double kRelativeIncrement = 1.0e-8;
 
-// Raises y[j] by its increment and returns the increment actually represented.
+}  // namespace
+
 double Perturb(double* y, int j) {
   const double saved = y[j];
   double increment = std::fabs(saved) * kRelativeIncrement;
@@ -16,8 +17,6 @@ double Perturb(double* y, int j) {
   y[j] = saved + increment;
   return y[j] - saved;
 }
-
-}  // namespace
 
 void NumJacobian(OdeSystem& sys, double* y, const double* dydx, int n, Matrix& dfdy, double* work) {
   for (int j = 0; j < n; ++j) {

@@ -8,6 +8,10 @@
 
 namespace tarnavel {
 
+// Raises y[j] by the increment of the numerical Jacobian and returns the
+// increment actually represented.
+double Perturb(double* y, int j);
+
 // Fills columns 0..n-1 of dfdy from one extra rate evaluation per species:
 // y_j is raised by 1e-8 of its magnitude (by 1e-8 when it is 0), the
 // increment actually represented in y_j is the divisor, and y_j is restored

@@ -22,81 +22,13 @@ double BaseRate(const Network& net, int r) {
   return cr.tdep ? net.rk_arrhenius[r] : cr.a;
 }
 
-// The rate constant of a reaction with a special rate law (third body,
-// fall-off, Landau-Teller) at temperature t and total concentration mtot.
-double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x) {
-  const Network& net = st.net;
-  const SpecialEntry& e = st.special[net.rx[r].kptr];
-  const double* p = e.param.data();
-  const int colliders = static_cast<int>(p[35]);
-  double meff = mtot;
-  if (e.absolute) {
-    meff = 0.0;
-    for (int k = 0; k < colliders; ++k) {
-      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
-      if (net.gas[s]) meff += p[12 + 2 * k] * x[s];
-    }
-  } else {
-    for (int k = 0; k < colliders; ++k) {
-      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
-      meff += (p[12 + 2 * k] - 1.0) * x[s];
-    }
-  }
-  const double k = BaseRate(net, r);
-  const int type = e.type;
-  if (type <= 1) return k * meff;
-  if (type == 30) return k * std::exp(p[1] / std::cbrt(t) + p[2] / std::pow(t, 2.0 / 3.0));
-  if (type >= 20) return net.rk[r];
-  const double rgas = st.net.rgas;
-  const double kinf = k;
-  const double k0 = p[1] * std::pow(t, p[2]) * std::exp(-p[3] / (rgas * t));
-  const double pr = k0 * meff / (kinf + kTiny);
-  if (type == 2) return kinf * pr / (1.0 + pr);
-  const double logpr = std::log10(std::max(pr, kTiny));
-  double f;
-  if (type == 3) {
-    double fcent = (1.0 - p[4]) * std::exp(-t / p[5]) + p[4] * std::exp(-t / p[6]);
-    if (p[7] != 0.0) fcent += std::exp(-p[7] / t);
-    const double l = std::log10(std::max(fcent, kTiny));
-    const double c = -0.4 - 0.67 * l;
-    const double nn = 0.75 - 1.27 * l;
-    const double ff = (logpr + c) / (nn - 0.14 * (logpr + c));
-    f = std::pow(10.0, l / (1.0 + ff * ff));
-  } else {
-    const double xx = 1.0 / (1.0 + logpr * logpr);
-    f = std::pow(p[4] * std::exp(-p[5] / t) + std::exp(-t / p[6]), xx);
-    if (p[7] != 0.0) f *= p[8] != 0.0 ? p[7] * std::pow(t, p[8]) : p[7];
-  }
-  return kinf * pr * f / (1.0 + pr);
-}
-
 // Mass-action rates of every reaction over the full state x (species index).
 void Rates(ModelStore& st, const double* x) {
   Network& net = st.net;
   const CompiledReaction* rx = net.rx.data();
   const double* rk = net.rk.data();
   double* rate = st.rate.data();
-  for (int r = 1; r <= st.nreact; ++r) {
-    const CompiledReaction& cr = rx[r];
-    double rr;
-    if (cr.unitr) {
-      switch (cr.nrct) {
-        case 1:
-          rr = rk[r] * x[cr.rsp[1]];
-          break;
-        case 2:
-          rr = rk[r] * x[cr.rsp[2]] * x[cr.rsp[1]];
-          break;
-        default:
-          rr = rk[r] * x[cr.rsp[2]] * x[cr.rsp[3]] * x[cr.rsp[1]];
-          break;
-      }
-    } else {
-      rr = rk[r];
-      for (int j = 1; j <= cr.nrct; ++j) rr *= std::pow(x[cr.rsp[j]], cr.stoich[j]);
-    }
-    rate[r] = rr;
-  }
+  for (int r = 1; r <= st.nreact; ++r) rate[r] = ReactionRate(rx[r], rk[r], x);
 }
 
 // Refreshes the rate constants that depend on temperature or on the
@@ -205,6 +137,52 @@ void ScaleRatesByVolume(ModelStore& st) {
 }
 
 }  // namespace
+
+double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x) {
+  const Network& net = st.net;
+  const SpecialEntry& e = st.special[net.rx[r].kptr];
+  const double* p = e.param.data();
+  const int colliders = static_cast<int>(p[35]);
+  double meff = mtot;
+  if (e.absolute) {
+    meff = 0.0;
+    for (int k = 0; k < colliders; ++k) {
+      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
+      if (net.gas[s]) meff += p[12 + 2 * k] * x[s];
+    }
+  } else {
+    for (int k = 0; k < colliders; ++k) {
+      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
+      meff += (p[12 + 2 * k] - 1.0) * x[s];
+    }
+  }
+  const double k = BaseRate(net, r);
+  const int type = e.type;
+  if (type <= 1) return k * meff;
+  if (type == 30) return k * std::exp(p[1] / std::cbrt(t) + p[2] / std::pow(t, 2.0 / 3.0));
+  if (type >= 20) return net.rk[r];
+  const double rgas = st.net.rgas;
+  const double kinf = k;
+  const double k0 = p[1] * std::pow(t, p[2]) * std::exp(-p[3] / (rgas * t));
+  const double pr = k0 * meff / (kinf + kTiny);
+  if (type == 2) return kinf * pr / (1.0 + pr);
+  const double logpr = std::log10(std::max(pr, kTiny));
+  double f;
+  if (type == 3) {
+    double fcent = (1.0 - p[4]) * std::exp(-t / p[5]) + p[4] * std::exp(-t / p[6]);
+    if (p[7] != 0.0) fcent += std::exp(-p[7] / t);
+    const double l = std::log10(std::max(fcent, kTiny));
+    const double c = -0.4 - 0.67 * l;
+    const double nn = 0.75 - 1.27 * l;
+    const double ff = (logpr + c) / (nn - 0.14 * (logpr + c));
+    f = std::pow(10.0, l / (1.0 + ff * ff));
+  } else {
+    const double xx = 1.0 / (1.0 + logpr * logpr);
+    f = std::pow(p[4] * std::exp(-p[5] / t) + std::exp(-t / p[6]), xx);
+    if (p[7] != 0.0) f *= p[8] != 0.0 ? p[7] * std::pow(t, p[8]) : p[7];
+  }
+  return kinf * pr * f / (1.0 + pr);
+}
 
 double GasSum(const ModelStore& st, const double* x) {
   double sum = 0.0;

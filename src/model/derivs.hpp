@@ -2,10 +2,36 @@
 // Rate laws and the derivative function: the right-hand side dy/dt of the
 // kinetic equations for the compiled network.
 
+#include <cmath>
+
+#include "model/network.hpp"
+
 namespace tarnavel {
 
 struct Run;
 struct ModelStore;
+
+// The mass-action rate of one reaction with rate constant rk over the full
+// state x (by species index).
+inline double ReactionRate(const CompiledReaction& cr, double rk, const double* x) {
+  if (cr.unitr) {
+    switch (cr.nrct) {
+      case 1:
+        return rk * x[cr.rsp[1]];
+      case 2:
+        return rk * x[cr.rsp[2]] * x[cr.rsp[1]];
+      default:
+        return rk * x[cr.rsp[2]] * x[cr.rsp[3]] * x[cr.rsp[1]];
+    }
+  }
+  double rr = rk;
+  for (int j = 1; j <= cr.nrct; ++j) rr *= std::pow(x[cr.rsp[j]], cr.stoich[j]);
+  return rr;
+}
+
+// The rate constant of a reaction with a special rate law (third body,
+// fall-off, Landau-Teller) at temperature t and total concentration mtot.
+double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x);
 
 // Evaluates the Arrhenius rate constants of the temperature-dependent
 // reactions at temperature `t` and makes them the working rate constants.

@@ -18,6 +18,7 @@ ModelSystem::ModelSystem(Run& run)
 
 void ModelSystem::SetPattern(const std::vector<std::vector<int>>& columns_of_row) {
   groups_ = GroupColumns(columns_of_row);
+  plan_ = RateJacobianApplies(run_) ? PlanRateJacobian(run_, columns_of_row) : RateJacobianPlan{};
 }
 
 void ModelSystem::Derivs(const double* y, double* dydx) {
@@ -33,7 +34,9 @@ void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
   }
   const int n = run_.store.Equations();
   std::copy(y, y + n, y_copy_.begin());
-  if (groups_.n == n) {
+  if (plan_.n == n && n > 0) {
+    RateJacobian(run_, plan_, y_copy_.data(), dydx, dfdy, work_.data());
+  } else if (groups_.n == n) {
     NumJacobianGrouped(*this, y_copy_.data(), dydx, n, dfdy, work_.data(), groups_, increments_.data(),
                        saved_.data());
   } else {

@@ -6,6 +6,7 @@
 
 #include "integrate/numerical_jacobian.hpp"
 #include "integrate/ode_system.hpp"
+#include "model/rate_jacobian.hpp"
 
 namespace tarnavel {
 
@@ -26,10 +27,13 @@ class ModelSystem final : public OdeSystem {
   explicit ModelSystem(Run& run);
   void Derivs(const double* y, double* dydx) override;
   // The analytic Jacobian when the run uses it (the -anjac switch, left set
-  // by the Jacobian choice), else forward differences of the rates.
+  // by the Jacobian choice), else forward differences of the rates: over the
+  // reactions each species enters when the pattern is known and neither
+  // temperature nor volume is integrated, else over whole evaluations.
   void Jacobian(const double* y, const double* dydx, Matrix& dfdy) override;
   // The Jacobian pattern of the compiled network: the numerical Jacobian then
-  // perturbs columns that share no row together.
+  // re-evaluates only what each species reaches, or perturbs columns that
+  // share no row together.
   void SetPattern(const std::vector<std::vector<int>>& columns_of_row);
 
  private:
@@ -38,6 +42,7 @@ class ModelSystem final : public OdeSystem {
   std::vector<double> work_;
   std::vector<double> increments_, saved_;
   JacobianGroups groups_;
+  RateJacobianPlan plan_;
 };
 
 }  // namespace tarnavel

@@ -1,0 +1,158 @@
+#include "model/rate_jacobian.hpp"
+
+#include <algorithm>
+
+#include "driver/run.hpp"
+#include "integrate/numerical_jacobian.hpp"
+#include "model/derivs.hpp"
+
+namespace tarnavel {
+
+namespace {
+
+// Appends list to the flat lists and closes its range.
+void Close(std::vector<int>& start, std::vector<int>& flat, std::vector<int>& list) {
+  std::sort(list.begin(), list.end());
+  list.erase(std::unique(list.begin(), list.end()), list.end());
+  flat.insert(flat.end(), list.begin(), list.end());
+  start.push_back(static_cast<int>(flat.size()));
+  list.clear();
+}
+
+}  // namespace
+
+bool RateJacobianApplies(const Run& run) {
+  const Network& net = run.store.net;
+  return net.temperature_index <= 0 && net.volume_index <= 0 && net.reversed.empty();
+}
+
+RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<int>>& columns_of_row) {
+  const ModelStore& st = run.store;
+  const Network& net = st.net;
+  const int n = st.spec - 2;
+  RateJacobianPlan plan;
+  plan.n = n;
+
+  // The balances each reaction enters, and the reactions reading [M] and
+  // composition-dependent rate constants.
+  std::vector<std::vector<int>> rows_of_reaction(st.nreact + 1);
+  for (int l = 1; l <= n; ++l)
+    for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) rows_of_reaction[net.term[k].reaction].push_back(l - 1);
+  std::vector<int> reads_total, special;
+  std::vector<char> collider(st.rspec + 1, 0);
+  for (int r = 1; r <= st.nreact; ++r) {
+    const CompiledReaction& cr = net.rx[r];
+    for (int j = 1; j <= cr.nrct; ++j)
+      if (cr.rsp[j] == kM) reads_total.push_back(r);
+    if (st.cursk >= 1 && cr.kptr > 0) {
+      special.push_back(r);
+      const SpecialEntry& e = st.special[cr.kptr];
+      const int colliders = static_cast<int>(e.param[kColliderCountSlot]);
+      for (int c = 1; c <= colliders; ++c) {
+        const int s = static_cast<int>(e.param[ColliderSpeciesSlot(c)]) + 2;
+        if (s >= 1 && s <= st.rspec) collider[s] = 1;
+      }
+    }
+  }
+  std::vector<std::vector<int>> reactions_of_species(st.rspec + 1);
+  for (int r = 1; r <= st.nreact; ++r) {
+    const CompiledReaction& cr = net.rx[r];
+    for (int j = 1; j <= cr.nrct; ++j) reactions_of_species[cr.rsp[j]].push_back(r);
+  }
+  std::vector<std::vector<int>> pattern_rows(n);
+  for (int i = 0; i < n; ++i)
+    for (int c : columns_of_row[i])
+      if (c >= 0 && c < n) pattern_rows[c].push_back(i);
+
+  plan.cstr_flow.assign(n, 0);
+  for (int s : net.cstr_species) plan.cstr_flow[s - 3] = s;
+  plan.moves_total.assign(n, 0);
+  plan.reaction_start.assign(1, 0);
+  plan.row_start.assign(1, 0);
+  plan.zero_start.assign(1, 0);
+  std::vector<int> reactions, rows, zeros;
+  size_t most = 0;
+  for (int j = 0; j < n; ++j) {
+    const int s = j + 3;
+    const bool gas = net.gas[s] != 0;
+    plan.moves_total[j] = gas && (net.m_used || !special.empty());
+    reactions = reactions_of_species[s];
+    if (gas && net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
+    if (gas || collider[s]) reactions.insert(reactions.end(), special.begin(), special.end());
+    std::sort(reactions.begin(), reactions.end());
+    reactions.erase(std::unique(reactions.begin(), reactions.end()), reactions.end());
+    for (int r : reactions) rows.insert(rows.end(), rows_of_reaction[r].begin(), rows_of_reaction[r].end());
+    if (plan.cstr_flow[j] != 0) rows.push_back(j);
+    most = std::max(most, reactions.size());
+    Close(plan.reaction_start, plan.reactions, reactions);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int i : pattern_rows[j])
+      if (!std::binary_search(rows.begin(), rows.end(), i)) zeros.push_back(i);
+    Close(plan.row_start, plan.rows, rows);
+    Close(plan.zero_start, plan.zero_rows, zeros);
+  }
+  plan.saved_rate.assign(most, 0.0);
+  plan.saved_rk.assign(most, 0.0);
+  return plan;
+}
+
+void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  ++run.counts.derivs;
+  Derivs(run, y, work);  // rates, rate constants and full state at y
+  double* x = net.state.data();
+  double* rate = st.rate.data();
+  double* rk = net.rk.data();
+  const CompiledReaction* rx = net.rx.data();
+  const int* start = net.term_start.data();
+  const Term* term = net.term.data();
+  const bool special = st.cursk >= 1;
+  const double total = x[kM];
+  const double gas_total = special ? GasSum(st, x) : 0.0;
+  const double t = net.temperature;
+
+  for (int j = 0; j < plan.n; ++j) {
+    const int s = j + 3;
+    const double saved = y[j];
+    const double increment = Perturb(y, j);
+    x[s] = y[j];
+    // [M] is summed again over the perturbed state, as the derivative
+    // function sums it.
+    const double perturbed_total = plan.moves_total[j] ? GasSum(st, x) : gas_total;
+    if (plan.moves_total[j] && net.m_used) x[kM] = perturbed_total;
+
+    const int r0 = plan.reaction_start[j], r1 = plan.reaction_start[j + 1];
+    for (int q = r0; q < r1; ++q) {
+      const int r = plan.reactions[q];
+      plan.saved_rate[q - r0] = rate[r];
+      plan.saved_rk[q - r0] = rk[r];
+      if (special && rx[r].kptr > 0) rk[r] = SpecialRate(st, r, perturbed_total, t, x);
+      rate[r] = ReactionRate(rx[r], rk[r], x);
+    }
+    for (int q = plan.row_start[j]; q < plan.row_start[j + 1]; ++q) {
+      const int i = plan.rows[q];
+      const int l = i + 1;
+      double sum = 0.0;
+      for (int k = start[l]; k < start[l + 1]; ++k) sum += term[k].coeff * rate[term[k].reaction];
+      if (const int c = plan.cstr_flow[i]; c != 0) {
+        const SpeciesEntry& e = st.species[c];
+        sum += (e.external - y[i]) * e.flow_rate;
+      }
+      dfdy(i, j) = (sum - dydx[i]) / increment;
+    }
+    for (int q = plan.zero_start[j]; q < plan.zero_start[j + 1]; ++q) dfdy(plan.zero_rows[q], j) = 0.0;
+
+    for (int q = r0; q < r1; ++q) {
+      const int r = plan.reactions[q];
+      rate[r] = plan.saved_rate[q - r0];
+      rk[r] = plan.saved_rk[q - r0];
+    }
+    y[j] = saved;
+    x[s] = saved;
+    x[kM] = total;
+  }
+}
+
+}  // namespace tarnavel

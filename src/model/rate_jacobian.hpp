@@ -1,0 +1,40 @@
+#pragma once
+// The forward-difference Jacobian of the compiled network, evaluated the
+// cheap way: for each perturbed species only the reactions whose rate it
+// changes are re-evaluated, and only the balances those reactions enter are
+// summed again. Every entry equals, to the bit, the one a full derivative
+// evaluation at the perturbed point would give.
+
+#include <vector>
+
+#include "integrate/dense_matrix.hpp"
+
+namespace tarnavel {
+
+struct Run;
+
+// What perturbing each integrated species touches, worked out once per run.
+struct RateJacobianPlan {
+  int n = 0;
+  std::vector<int> reaction_start, reactions;  // reactions whose rate species j changes
+  std::vector<int> row_start, rows;            // balances that sum those rates again
+  std::vector<int> zero_start, zero_rows;      // the other rows of the pattern's column j
+  std::vector<char> moves_total;               // species j counts in [M] and [M] is used
+  std::vector<int> cstr_flow;                  // per row: the species' CSTR entry, or 0
+  std::vector<double> saved_rate, saved_rk;    // room for one column's reactions
+};
+
+// Whether the plan can serve the run: neither temperature nor volume is
+// integrated (each makes every balance depend on every species) and no
+// reverse rate constant follows an equilibrium constant.
+bool RateJacobianApplies(const Run& run);
+
+// The plan for the compiled network with the given Jacobian pattern.
+RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<int>>& columns_of_row);
+
+// dfdy(i, j) := (f_i(y + e_j dy_j) - dydx_i) / dy_j over the pattern, with the
+// increments of the numerical Jacobian; y is perturbed and restored in place.
+// Needs one derivative evaluation at y (into `work`, n values).
+void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work);
+
+}  // namespace tarnavel
