@@ -30,13 +30,17 @@ SpeciesIndex IndexSpecies(const ModelStore& st) {
   return index;
 }
 
+// The number of the next reaction record, with room made for it: the table
+// grows with the model up to the build's capacity.
 int NextReactionNumber(Run& run) {
-  const ModelStore& st = run.store;
+  ModelStore& st = run.store;
   if (st.nreact + 1 > st.cap.max_reactions) {
     run.msg.n1 = st.cap.max_reactions;
     FatalError(run, 22);
   }
-  return st.nreact + 1;
+  const int number = st.nreact + 1;
+  if (static_cast<int>(st.reaction.size()) <= number) st.reaction.resize(number + 1);
+  return number;
 }
 
 int NewSpecialEntry(Run& run, const SpecialEntry& entry) {

@@ -9,7 +9,7 @@ void ResetStore(ModelStore& store, Capacity cap) {
   store = ModelStore{};
   store.cap = cap;
   store.species.assign(cap.max_species + 1, SpeciesEntry{});
-  store.reaction.assign(cap.max_reactions + 1, ReactionRecord{});
+  store.reaction.assign(1, ReactionRecord{});
   store.special.assign(cap.max_special + 1, SpecialEntry{});
   store.conc.assign(cap.max_species + 1, 0.0);
   store.rate.assign(cap.max_reactions + 1, 0.0);

@@ -20,6 +20,7 @@ int AddReaction(Run& run, double k, const Items& reactants, const Items& product
   rec.srcline = r + 1;
   for (size_t j = 0; j < reactants.size(); ++j) rec.reactant[j + 1] = {reactants[j].second, reactants[j].first};
   for (size_t j = 0; j < products.size(); ++j) rec.product[j + 1] = {products[j].second, products[j].first};
+  if (static_cast<int>(st.reaction.size()) <= r) st.reaction.resize(r + 1);
   st.reaction[r] = rec;
   return r;
 }
