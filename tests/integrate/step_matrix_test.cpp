@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 
+#include "integrate/sparse_step_matrix.hpp"
 #include "support/run_fixture.hpp"
 
 namespace tarnavel {
@@ -63,6 +64,101 @@ TEST(DenseStepMatrix, AnEliminationOrderLeavesTheSolutionUnchanged) {
     for (int j = 0; j < n; ++j) lhs -= 0.3 * jac(i, j) * x2[j];
     EXPECT_NEAR(lhs, rhs[i], 1e-10) << i;
   }
+}
+
+// A kinetic-looking Jacobian: losses on the diagonal, a few production
+// terms per row, and one hub species (like OH) coupled to every other.
+struct SparseCase {
+  const char* name;
+  double hub_gain;        // production of every species by the hub
+  bool zero_row;          // one row of the step matrix is all zero
+  bool expect_fallback;   // the sparse elimination hands the matrix over
+};
+
+TEST(SparseStepMatrix, SolvesAsTheDensePathAndHandsOverWhatNeedsPivoting) {
+  const SparseCase cases[] = {
+      {"diagonally dominant", 0.5, false, false},
+      // The hub's row, eliminated last, dwarfs every other pivot in its column.
+      {"needs pivoting", 5.0e4, false, true},
+      {"singular row", 0.5, true, true},
+  };
+  for (const SparseCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::CapturedRun cr;
+    const int n = 60, hub = 17;
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> value(0.1, 1.0);
+    Matrix jac(n);
+    std::vector<std::vector<int>> pattern(n);
+    for (int i = 0; i < n; ++i) {
+      for (int j : {(i * 7 + 3) % n, (i * 13 + 5) % n}) {
+        if (j == i) continue;
+        jac(i, j) = value(rng);
+        pattern[i].push_back(j);
+      }
+      jac(i, i) = -2.0 - value(rng) * 3.0;
+      pattern[i].push_back(i);
+      if (i != hub) {
+        jac(hub, i) = c.hub_gain * value(rng);
+        pattern[hub].push_back(i);
+        pattern[i].push_back(hub);
+        jac(i, hub) = 0.01;
+      }
+    }
+    if (c.zero_row) {
+      // With d = 1 and s = 1, row 5 of I - J vanishes.
+      for (int j = 0; j < n; ++j) jac(5, j) = 0.0;
+      jac(5, 5) = 1.0;
+    }
+    std::vector<double> rhs(n);
+    for (double& v : rhs) v = value(rng) - 0.5;
+
+    DenseStepMatrix dense(n);
+    dense.SetPattern(pattern);
+    SparseStepMatrix sparse;
+    sparse.SetPattern(pattern);
+    EXPECT_LT(sparse.PatternEntries(), n * n / 4);  // the factors stay sparse
+    std::vector<double> x_dense = rhs, x_sparse = rhs;
+    dense.Form(1.0, 1.0, jac, n);
+    dense.Factor(cr.run);
+    const std::string dense_console = cr.Text();
+    EXPECT_EQ(dense_console.find("singular matrix in ludcmp") != std::string::npos, c.zero_row);
+    sparse.Form(1.0, 1.0, jac, n);
+    sparse.Factor(cr.run);
+    // The dense path's report of a singular matrix comes once more, no other.
+    EXPECT_EQ(cr.Text(), dense_console + dense_console);
+    EXPECT_EQ(sparse.DenseFallbacks(), c.expect_fallback ? 1 : 0);
+    dense.Solve(x_dense.data());
+    sparse.Solve(x_sparse.data());
+    for (int i = 0; i < n; ++i) {
+      if (c.expect_fallback) {
+        EXPECT_EQ(x_sparse[i], x_dense[i]) << i;  // the dense result itself
+      } else {
+        EXPECT_NEAR(x_sparse[i], x_dense[i], 1e-13 * (1.0 + std::fabs(x_dense[i]))) << i;
+      }
+    }
+    // A second matrix with the same pattern reuses the set-up.
+    sparse.Form(1.0, 0.5, jac, n);
+    sparse.Factor(cr.run);
+    dense.Form(1.0, 0.5, jac, n);
+    dense.Factor(cr.run);
+    std::vector<double> y_dense = rhs, y_sparse = rhs;
+    dense.Solve(y_dense.data());
+    sparse.Solve(y_sparse.data());
+    for (int i = 0; i < n; ++i) EXPECT_NEAR(y_sparse[i], y_dense[i], 1e-12 * (1.0 + std::fabs(y_dense[i]))) << i;
+  }
+}
+
+TEST(MakeStepMatrix, SmallOrDenselyCoupledSystemsStayDense) {
+  auto chain = [](int n, int width) {
+    std::vector<std::vector<int>> pattern(n);
+    for (int i = 0; i < n; ++i)
+      for (int j = std::max(0, i - width); j <= std::min(n - 1, i + width); ++j) pattern[i].push_back(j);
+    return pattern;
+  };
+  EXPECT_NE(dynamic_cast<DenseStepMatrix*>(MakeStepMatrix(chain(10, 1)).get()), nullptr);
+  EXPECT_NE(dynamic_cast<SparseStepMatrix*>(MakeStepMatrix(chain(200, 2)).get()), nullptr);
+  EXPECT_NE(dynamic_cast<DenseStepMatrix*>(MakeStepMatrix(chain(60, 59)).get()), nullptr);
 }
 
 }  // namespace
