@@ -39,9 +39,9 @@ void ResolveReactions(Run& run) {
     if (it == index.end()) SoftwareError(run, "==== SOFTWARE ERROR: species '" + name + "' has no entry");
     return it->second;
   };
-  net.rx.assign(st.cap.max_reactions + 1, CompiledReaction{});
-  net.rk.assign(st.cap.max_reactions + 1, 0.0);
-  net.rk_arrhenius.assign(st.cap.max_reactions + 1, 0.0);
+  net.rx.assign(st.nreact + 1, CompiledReaction{});
+  net.rk.assign(st.nreact + 1, 0.0);
+  net.rk_arrhenius.assign(st.nreact + 1, 0.0);
   for (int r = 1; r <= st.nreact; ++r) {
     const ReactionRecord& rec = st.reaction[r];
     CompiledReaction& cr = net.rx[r];

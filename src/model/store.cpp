@@ -10,20 +10,18 @@ void ResetStore(ModelStore& store, Capacity cap) {
   // a run resets the store its program started with, and memory already
   // touched costs nothing to fill again.
   auto species = std::move(store.species);
-  auto special = std::move(store.special);
   auto conc = std::move(store.conc);
   auto rate = std::move(store.rate);
   auto thermo_species = std::move(store.thermo.species);
   store = ModelStore{};
   store.species = std::move(species);
-  store.special = std::move(special);
   store.conc = std::move(conc);
   store.rate = std::move(rate);
   store.thermo.species = std::move(thermo_species);
   store.cap = cap;
   store.species.assign(cap.max_species + 1, SpeciesEntry{});
   store.reaction.assign(1, ReactionRecord{});
-  store.special.assign(cap.max_special + 1, SpecialEntry{});
+  store.special.assign(1, SpecialEntry{});
   store.conc.assign(cap.max_species + 1, 0.0);
   store.rate.assign(cap.max_reactions + 1, 0.0);
   store.thermo.db.assign(1, ThermoDatabaseSpec{});

@@ -25,7 +25,7 @@ struct ModelStore {
   int rspec = 2;        // RSPEC
   std::vector<SpeciesEntry> species;    // 1..cap.max_species
   std::vector<ReactionRecord> reaction; // 1..NREACT, grown as the model file is read
-  std::vector<SpecialEntry> special;    // 1..cap.max_special (KPARR)
+  std::vector<SpecialEntry> special;    // 1..CURSK (KPARR), grown as the model file is read
   std::vector<double> conc;             // concentration vector, 1..cap.max_species
   std::vector<double> rate;             // current rate of each reaction, 1..cap.max_reactions
 

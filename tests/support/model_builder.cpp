@@ -37,6 +37,7 @@ int AddArrhenius(Run& run, double a, double m, double ea, const Items& reactants
 int AddSpecial(Run& run, int r, int type, const std::vector<double>& params) {
   ModelStore& st = run.store;
   const int e = ++st.cursk;
+  if (static_cast<int>(st.special.size()) <= e) st.special.resize(e + 1);
   st.special[e] = SpecialEntry{};
   st.special[e].type = type;
   for (size_t i = 0; i < params.size(); ++i) st.special[e].param[i + 1] = params[i];
