@@ -36,6 +36,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -341,7 +342,8 @@ int RunModel(const Model& m, int repetitions, std::map<std::string, Values>& ref
   }
   malloc_trim(0);  // hand the model store back before the next fork
   fs::current_path(home);
-  fs::remove_all(dir);
+  // TARNAVEL_BENCH_KEEP=1 leaves the in-process run's folder for profiling.
+  if (std::getenv("TARNAVEL_BENCH_KEEP") == nullptr) fs::remove_all(dir);
 
   const double program_seconds = Median(program_wall), peer_seconds = Median(peer_wall);
   std::printf("%-26s %5d %8.3f %8s %7s %7ld %7ld %8ld %6ld %6ld %7s %8s %6s %6.1f %6s %9s %9s %9s%s\n",

@@ -12,7 +12,7 @@ constexpr int kSparseMinimum = 40;
 constexpr double kSparseMaxFill = 0.4;
 // The diagonal stays the pivot while no entry below it in its column is
 // more than 1/kPivotThreshold times larger.
-constexpr double kPivotThreshold = 0.01;
+constexpr double kPivotThreshold = 0.001;
 
 }  // namespace
 
