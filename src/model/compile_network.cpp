@@ -8,6 +8,7 @@
 
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
+#include "model/derivs.hpp"
 #include "driver/stop.hpp"
 #include "input/species_file.hpp"
 #include "model/state_variables.hpp"
@@ -551,6 +552,7 @@ void CompileNetwork(Run& run) {
   for (int s = 3; s <= st.spec; ++s)
     if (st.species[s].flow_rate != 0.0) net.cstr_species.push_back(s);
   net.state.assign(st.cap.max_species + 1, 0.0);
+  BuildRateForms(net, st.nreact);
   net.arrhenius_temp = -1.0;
   net.compiled = true;
 }

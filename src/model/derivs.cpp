@@ -24,11 +24,18 @@ double BaseRate(const Network& net, int r) {
 
 // Mass-action rates of every reaction over the full state x (species index).
 void Rates(ModelStore& st, const double* x) {
-  Network& net = st.net;
-  const CompiledReaction* rx = net.rx.data();
+  const Network& net = st.net;
   const double* rk = net.rk.data();
   double* rate = st.rate.data();
-  for (int r = 1; r <= st.nreact; ++r) rate[r] = ReactionRate(rx[r], rk[r], x);
+  const RateForms& f = net.forms;
+  if (f.reactions != st.nreact) {
+    for (int r = 1; r <= st.nreact; ++r) rate[r] = ReactionRate(net.rx[r], rk[r], x);
+    return;
+  }
+  for (const RateForms::First& q : f.first) rate[q.r] = rk[q.r] * x[q.s1];
+  for (const RateForms::Second& q : f.second) rate[q.r] = rk[q.r] * x[q.s2] * x[q.s1];
+  for (const RateForms::Third& q : f.third) rate[q.r] = rk[q.r] * x[q.s2] * x[q.s3] * x[q.s1];
+  for (int r : f.other) rate[r] = ReactionRate(net.rx[r], rk[r], x);
 }
 
 // Refreshes the rate constants that depend on temperature or on the
@@ -182,6 +189,25 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
     if (p[7] != 0.0) f *= p[8] != 0.0 ? p[7] * std::pow(t, p[8]) : p[7];
   }
   return kinf * pr * f / (1.0 + pr);
+}
+
+void BuildRateForms(Network& net, int nreact) {
+  RateForms& f = net.forms;
+  f = RateForms{};
+  for (int r = 1; r <= nreact; ++r) {
+    const CompiledReaction& cr = net.rx[r];
+    const auto& s = cr.rsp;
+    if (!cr.unitr || cr.nrct < 1 || cr.nrct > 3) {
+      f.other.push_back(r);
+    } else if (cr.nrct == 1) {
+      f.first.push_back({r, s[1]});
+    } else if (cr.nrct == 2) {
+      f.second.push_back({r, s[1], s[2]});
+    } else {
+      f.third.push_back({r, s[1], s[2], s[3]});
+    }
+  }
+  f.reactions = nreact;
 }
 
 double GasSum(const ModelStore& st, const double* x) {

@@ -29,6 +29,9 @@ inline double ReactionRate(const CompiledReaction& cr, double rk, const double* 
   return rr;
 }
 
+// Groups reactions 1..nreact of the compiled network by rate-law form.
+void BuildRateForms(Network& net, int nreact);
+
 // The rate constant of a reaction with a special rate law (third body,
 // fall-off, Landau-Teller) at temperature t and total concentration mtot.
 double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x);

@@ -42,6 +42,21 @@ struct CompiledReaction {
   int srcline = 0;
 };
 
+// The reactions grouped by the form of their rate law, so that DERIVS runs
+// one tight loop per form over small records: first, second and third order
+// with unit coefficients (rate = k x2 x1, k x2 x3 x1, the product order of
+// the general law), and every other law.
+struct RateForms {
+  struct First { int r, s1; };
+  struct Second { int r, s1, s2; };
+  struct Third { int r, s1, s2, s3; };
+  int reactions = -1;  // NREACT the forms were built for; -1: not built
+  std::vector<First> first;
+  std::vector<Second> second;
+  std::vector<Third> third;
+  std::vector<int> other;
+};
+
 struct Network {
   std::vector<CompiledReaction> rx;   // 1..NREACT
   std::vector<double> rk;             // RK: working rate constants, 1..NREACT
@@ -59,6 +74,7 @@ struct Network {
   std::vector<char> gas;              // per species: counts in gas-phase sums
   std::vector<int> cstr_species;      // integrated species with a CSTR flow
   std::vector<double> state;          // work: full state, species s at s-3
+  RateForms forms;                    // reactions by rate-law form, for DERIVS
 
   // Thermodynamic mode.
   int temperature_index = 0;          // species index of Temperature(K) when temperature is integrated

@@ -71,6 +71,7 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
   plan.row_start.assign(1, 0);
   plan.zero_start.assign(1, 0);
   std::vector<int> reactions, rows, zeros;
+  std::vector<char> changes(st.nreact + 1, 0);
   size_t most = 0;
   for (int j = 0; j < n; ++j) {
     const int s = j + 3;
@@ -84,16 +85,25 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     for (int r : reactions) rows.insert(rows.end(), rows_of_reaction[r].begin(), rows_of_reaction[r].end());
     if (plan.cstr_flow[j] != 0) rows.push_back(j);
     most = std::max(most, reactions.size());
-    Close(plan.reaction_start, plan.reactions, reactions);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     for (int i : pattern_rows[j])
       if (!std::binary_search(rows.begin(), rows.end(), i)) zeros.push_back(i);
+    for (int r : reactions) changes[r] = 1;
+    for (int i : rows) {
+      int k = net.term_start[i + 1];
+      while (k < net.term_start[i + 2] && !changes[net.term[k].reaction]) ++k;
+      plan.first_term.push_back(k);
+    }
+    for (int r : reactions) changes[r] = 0;
+    Close(plan.reaction_start, plan.reactions, reactions);
     Close(plan.row_start, plan.rows, rows);
     Close(plan.zero_start, plan.zero_rows, zeros);
   }
   plan.saved_rate.assign(most, 0.0);
   plan.saved_rk.assign(most, 0.0);
+  plan.partial_sum.assign(net.term.size(), 0.0);
+  plan.row_sum.assign(n, 0.0);
   return plan;
 }
 
@@ -112,6 +122,15 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
   const double total = x[kM];
   const double gas_total = special ? GasSum(st, x) : 0.0;
   const double t = net.temperature;
+  double* partial = plan.partial_sum.data();
+  for (int l = 1; l <= plan.n; ++l) {
+    double sum = 0.0;
+    for (int k = start[l]; k < start[l + 1]; ++k) {
+      partial[k] = sum;
+      sum += term[k].coeff * rate[term[k].reaction];
+    }
+    plan.row_sum[l - 1] = sum;
+  }
 
   for (int j = 0; j < plan.n; ++j) {
     const int s = j + 3;
@@ -133,9 +152,10 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     }
     for (int q = plan.row_start[j]; q < plan.row_start[j + 1]; ++q) {
       const int i = plan.rows[q];
-      const int l = i + 1;
-      double sum = 0.0;
-      for (int k = start[l]; k < start[l + 1]; ++k) sum += term[k].coeff * rate[term[k].reaction];
+      const int first = plan.first_term[q], end = start[i + 2];
+      // The terms before the first change add up exactly as at y.
+      double sum = first < end ? partial[first] : plan.row_sum[i];
+      for (int k = first; k < end; ++k) sum += term[k].coeff * rate[term[k].reaction];
       if (const int c = plan.cstr_flow[i]; c != 0) {
         const SpeciesEntry& e = st.species[c];
         sum += (e.external - y[i]) * e.flow_rate;

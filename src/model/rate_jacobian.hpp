@@ -18,10 +18,14 @@ struct RateJacobianPlan {
   int n = 0;
   std::vector<int> reaction_start, reactions;  // reactions whose rate species j changes
   std::vector<int> row_start, rows;            // balances that sum those rates again
+  std::vector<int> first_term;                 // per entry of rows: the balance's first term that changes
   std::vector<int> zero_start, zero_rows;      // the other rows of the pattern's column j
   std::vector<char> moves_total;               // species j counts in [M] and [M] is used
   std::vector<int> cstr_flow;                  // per row: the species' CSTR entry, or 0
   std::vector<double> saved_rate, saved_rk;    // room for one column's reactions
+  // Each balance summed up to (not including) each of its terms at y, and in
+  // full: a perturbed balance starts from the sum before its first change.
+  std::vector<double> partial_sum, row_sum;
 };
 
 // Whether the plan can serve the run: neither temperature nor volume is
