@@ -70,6 +70,28 @@ TEST_F(DerivsFixture, MassActionWithUnitAndOtherCoefficients) {
   EXPECT_DOUBLE_EQ(dydt[2], 0.2 + 0.5 * 3.0);
 }
 
+// The loops by rate-law form give every rate exactly as the general law
+// does, in its own product order.
+TEST_F(DerivsFixture, RateLawFormsGiveTheGeneralLawToTheBit) {
+  AddSpecies(run, "A", 0.3);
+  AddSpecies(run, "B", 0.7);
+  AddSpecies(run, "C", 1.1);
+  AddReaction(run, 0.1, {{1, "A"}}, {{1, "C"}});
+  AddReaction(run, 0.37, {{1, "A"}, {1, "B"}}, {{1, "C"}});
+  AddReaction(run, 0.21, {{1, "C"}, {1, "B"}, {1, "A"}}, {{1, "A"}});
+  AddReaction(run, 0.01, {{2, "A"}}, {{1, "B"}});
+  AddReaction(run, 0.5, {{1.5, "B"}, {1, "C"}}, {{1, "A"}});
+  CompileAt(298.15);
+  const RateForms& f = st.net.forms;
+  EXPECT_EQ(f.first.size(), 1u);
+  EXPECT_EQ(f.second.size(), 1u);
+  EXPECT_EQ(f.third.size(), 1u);
+  EXPECT_EQ(f.other.size(), 2u);
+  Evaluate({0.3 / 7, 0.7 / 3, 1.1 / 9});
+  const double* x = st.net.state.data();
+  for (int r = 1; r <= st.nreact; ++r) EXPECT_EQ(st.rate[r], ReactionRate(st.net.rx[r], st.net.rk[r], x)) << r;
+}
+
 TEST_F(DerivsFixture, CstrTermsNeedAFlow) {
   const int a = AddSpecies(run, "A", 1.0);
   const int b = AddSpecies(run, "B", 0.0);
