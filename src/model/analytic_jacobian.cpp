@@ -57,7 +57,7 @@ bool AnalyticJacobianRefused(const Run& run) {
   return false;
 }
 
-void AnaJacobian(Run& run, const double* y, Matrix& dfdy) {
+void AnaJacobian(Run& run, const double* y, Matrix& dfdy, const std::vector<std::vector<int>>* columns_of_row) {
   const ModelStore& st = run.store;
   const Network& net = st.net;
   const double* x = FullState(run, y);
@@ -67,7 +67,11 @@ void AnaJacobian(Run& run, const double* y, Matrix& dfdy) {
   const char* gas = net.gas.data();
   for (int l = 1; l <= n; ++l) {
     double* row = dfdy.Row(l - 1);
-    for (int j = 0; j < n; ++j) row[j] = 0.0;
+    if (columns_of_row != nullptr && static_cast<int>(columns_of_row->size()) == n) {
+      for (int j : (*columns_of_row)[l - 1]) row[j] = 0.0;
+    } else {
+      for (int j = 0; j < n; ++j) row[j] = 0.0;
+    }
     // Each term adds its weighted slope to the column of every integrated
     // species among the reaction's reactants. [M] is the sum of the gas-phase
     // concentrations, so a third-body term reaches every gas-phase column.

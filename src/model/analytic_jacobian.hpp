@@ -3,6 +3,8 @@
 // for plain mass-action reactions with constant rate constants it is exact
 // and costs no derivative evaluation.
 
+#include <vector>
+
 #include "integrate/dense_matrix.hpp"
 
 namespace tarnavel {
@@ -22,7 +24,10 @@ bool AnalyticJacobianRefused(const Run& run);
 // derivative function does. The photon flux and the retained species are
 // constants; [M], the sum of the gas-phase concentrations, follows every
 // integrated gas-phase species. A species with a CSTR flow gets its outflow
-// -1/tau on the diagonal.
-void AnaJacobian(Run& run, const double* y, Matrix& dfdy);
+// -1/tau on the diagonal. With the Jacobian pattern (the columns of each
+// row) only those entries are written; the others are left as they are,
+// which is 0 in a matrix only ever filled over the pattern.
+void AnaJacobian(Run& run, const double* y, Matrix& dfdy,
+                 const std::vector<std::vector<int>>* columns_of_row = nullptr);
 
 }  // namespace tarnavel

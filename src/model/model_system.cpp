@@ -17,6 +17,7 @@ ModelSystem::ModelSystem(Run& run)
       saved_(run.store.cap.max_species + 1, 0.0) {}
 
 void ModelSystem::SetPattern(const std::vector<std::vector<int>>& columns_of_row) {
+  pattern_ = columns_of_row;
   groups_ = GroupColumns(columns_of_row);
   plan_ = RateJacobianApplies(run_) ? PlanRateJacobian(run_, columns_of_row) : RateJacobianPlan{};
 }
@@ -29,7 +30,7 @@ void ModelSystem::Derivs(const double* y, double* dydx) {
 void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
   ++run_.counts.jacobians;
   if (run_.sw.anjac) {
-    AnaJacobian(run_, y, dfdy);
+    AnaJacobian(run_, y, dfdy, &pattern_);
     return;
   }
   const int n = run_.store.Equations();

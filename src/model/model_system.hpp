@@ -43,6 +43,7 @@ class ModelSystem final : public OdeSystem {
   std::vector<double> increments_, saved_;
   JacobianGroups groups_;
   RateJacobianPlan plan_;
+  std::vector<std::vector<int>> pattern_;
 };
 
 }  // namespace tarnavel

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "integrate/numerical_jacobian.hpp"
+#include "model/analytic_jacobian.hpp"
 #include "model/compile_network.hpp"
 #include "model/derivs.hpp"
 #include "model/model_system.hpp"
@@ -77,6 +78,18 @@ TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToT
     EXPECT_EQ(y3, y);
     for (int i = 0; i < n; ++i)
       for (int j = 0; j < n; ++j) EXPECT_EQ(reaction_wise(i, j), plain(i, j)) << i << "," << j << " variant " << variant;
+    if (!with_special) {
+      // The analytic Jacobian written over the pattern only is the whole one,
+      // whatever a previous Jacobian left in the pattern's entries.
+      Matrix whole(n), over_pattern(n);
+      const auto pattern = JacobianPattern(run);
+      for (int i = 0; i < n; ++i)
+        for (int j : pattern[i]) over_pattern(i, j) = 7.0;
+      AnaJacobian(run, y.data(), whole);
+      AnaJacobian(run, y.data(), over_pattern, &pattern);
+      for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) EXPECT_EQ(over_pattern(i, j), whole(i, j)) << i << "," << j;
+    }
     // Rates and rate constants are left as at y: the next evaluation agrees.
     std::vector<double> again(n);
     sys.Derivs(y.data(), again.data());
