@@ -1,0 +1,89 @@
+#pragma once
+// A reaction mechanism as a CHEMKIN-II input file describes it: elements,
+// species, NASA seven-coefficient thermodynamic data (inline or from a
+// separate file) and reactions with their auxiliary lines. The reader keeps
+// the numbers as written, so that what is passed on loses no digit.
+
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarnavel::import {
+
+// A reason to stop the import: the file, the line (0 when none applies) and why.
+struct ImportError : std::runtime_error {
+  ImportError(std::string file_name, int line_number, const std::string& why)
+      : std::runtime_error(file_name + (line_number > 0 ? ", line " + std::to_string(line_number) : "") + ": " + why),
+        file(std::move(file_name)),
+        line(line_number),
+        reason(why) {}
+  std::string file;
+  int line;
+  std::string reason;
+};
+
+// A number with the text it was read from.
+struct Number {
+  double value = 0.0;
+  std::string text;
+};
+
+struct Arrhenius {
+  Number a, b, e;  // A, temperature exponent, activation energy
+};
+
+// One side of a reaction: coefficient and species, repeated species merged.
+using Side = std::vector<std::pair<double, std::string>>;
+
+enum class ThirdBody { kNone, kPlain, kFallOff };
+
+struct Reaction {
+  int line = 0;            // source line of the reaction
+  std::string equation;    // as written, blanks removed
+  Side reactants, products;
+  bool reversible = true;  // <=> or =, not =>
+  ThirdBody third_body = ThirdBody::kNone;
+  std::string falloff_collider;  // (+AR): the one species that acts as [M]; empty for (+M)
+  Arrhenius k;
+  bool has_low = false, has_rev = false;
+  Arrhenius low, rev;
+  std::vector<Number> troe, sri;  // fall-off broadening parameters as given
+  std::vector<std::pair<std::string, Number>> efficiencies;
+  bool duplicate = false;
+};
+
+// NASA polynomials of one species: the record's four lines as read and
+// their fields.
+struct ThermoRecord {
+  std::string name;
+  std::array<std::string, 4> lines;
+  double t_low = 0.0, t_high = 0.0, t_common = 0.0;
+  std::array<double, 7> high{}, low{};
+  int line = 0;
+  std::string file;
+};
+
+struct Mechanism {
+  std::vector<std::string> elements;
+  std::vector<std::string> species;
+  std::vector<ThermoRecord> thermo;  // in the order read; the first record of a name counts
+  // Units of the REACTIONS line.
+  std::string energy_units = "CAL/MOLE";  // CAL/MOLE, KCAL/MOLE, JOULES/MOLE, KJOULES/MOLE, KELVINS, EVOLTS
+  bool molecules = false;                 // A in molecules rather than moles
+  std::vector<Reaction> reactions;
+  std::string file;
+};
+
+// Reads a CHEMKIN-II mechanism; `file` names it in messages.
+Mechanism ReadMechanism(const std::string& text, const std::string& file);
+
+// Adds the records of a separate thermodynamic file (THERMO header, the
+// default temperature line, four-line records, END) to the mechanism.
+void ReadThermoFile(Mechanism& mech, const std::string& text, const std::string& file);
+
+// The record of a species, or nullptr.
+const ThermoRecord* FindThermo(const Mechanism& mech, const std::string& name);
+
+}  // namespace tarnavel::import

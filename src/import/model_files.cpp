@@ -1,0 +1,225 @@
+#include "import/model_files.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "model/capacity.hpp"
+#include "output/fortran_format.hpp"
+
+namespace tarnavel::import {
+
+namespace {
+
+constexpr double kAvogadro = 6.02214076e23;         // 1/mol
+constexpr double kGasConstant = 8.314462618;        // J/(mol K)
+constexpr double kKelvinPerElectronVolt = 11604.518;  // e/k
+
+// Shortest text that reads back as the same double.
+std::string Shortest(double v) {
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+  return std::string(buffer, end);
+}
+
+// The activation-energy unit of the parameter file for the REACTIONS line's
+// unit, and the factor that turns the mechanism's values into it.
+std::pair<std::string, double> EnergyUnits(const std::string& units) {
+  if (units == "KCAL/MOLE") return {"KCAL", 1.0};
+  if (units == "JOULES/MOLE") return {"J", 1.0};
+  if (units == "KJOULES/MOLE") return {"KJ", 1.0};
+  if (units == "KELVINS") return {"KELVIN", 1.0};
+  if (units == "EVOLTS") return {"KELVIN", kKelvinPerElectronVolt};
+  return {"CAL", 1.0};
+}
+
+double Order(const Side& side) {
+  double order = 0.0;
+  for (const auto& item : side) order += item.first;
+  return order;
+}
+
+// A number as written, or converted (and then written to full precision).
+std::string Value(const Number& n, double factor) {
+  return factor == 1.0 ? n.text : Shortest(n.value * factor);
+}
+
+std::string SideText(const Side& side) {
+  std::string text;
+  for (const auto& [coeff, name] : side) {
+    if (!text.empty()) text += " + ";
+    if (coeff != 1.0) text += Shortest(coeff);
+    text += name;
+  }
+  return text;
+}
+
+// The bracket group of a third-body or fall-off reaction, or "".
+std::string BracketGroup(const Mechanism& mech, const Reaction& r, double energy, double a_low_factor) {
+  std::vector<std::string> fields;
+  std::string prefix;
+  if (r.third_body == ThirdBody::kFallOff) {
+    const char* keyword = !r.troe.empty() ? "TROE" : !r.sri.empty() ? "SRI" : "LIN";
+    fields = {keyword, Value(r.low.a, a_low_factor), r.low.b.text, Value(r.low.e, energy)};
+    for (const Number& n : !r.troe.empty() ? r.troe : r.sri) fields.push_back(n.text);
+    if (!r.falloff_collider.empty()) {
+      // (+AR): that species alone is the third body.
+      prefix = "-";
+      fields.push_back(r.falloff_collider + "(1)");
+    }
+  } else if (r.third_body != ThirdBody::kPlain) {
+    return "";
+  }
+  for (const auto& [name, value] : r.efficiencies) fields.push_back(name + "(" + value.text + ")");
+  if (fields.empty()) fields.push_back(mech.species.front() + "(1)");  // every efficiency 1: [M] itself
+  std::string group = " + M[" + prefix;
+  for (size_t k = 0; k < fields.size(); ++k) group += (k ? ";" : "") + fields[k];
+  return group + "]";
+}
+
+std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& records, int& groups) {
+  const double energy = EnergyUnits(mech.energy_units).second;
+  std::ostringstream out;
+  out << "# " << options.title << ": reactions of " << mech.file << "; A in cm, mol, s; Ea in "
+      << EnergyUnits(mech.energy_units).first << "\n# A\tm\tEa\treaction\tsource\n";
+  records = groups = 0;
+  for (const Reaction& r : mech.reactions) {
+    // A in molecules becomes A in moles: one Avogadro factor per order above the first.
+    const double plain = r.third_body == ThirdBody::kPlain ? 1.0 : 0.0;
+    auto per_mole = [&](double order) { return mech.molecules ? std::pow(kAvogadro, order - 1.0) : 1.0; };
+    const double forward_order = Order(r.reactants) + plain, reverse_order = Order(r.products) + plain;
+    const std::string group = BracketGroup(mech, r, energy, per_mole(Order(r.reactants) + 1.0));
+    const std::string source = "line " + std::to_string(r.line) + (r.duplicate ? ", duplicate" : "");
+    const bool explicit_reverse = r.reversible && r.has_rev;
+    const char* arrow = r.reversible && !explicit_reverse ? " = " : " ==> ";
+    out << Value(r.k.a, per_mole(forward_order)) << '\t' << r.k.b.text << '\t' << Value(r.k.e, energy) << '\t'
+        << SideText(r.reactants) << group << arrow << SideText(r.products) << '\t' << source << '\n';
+    records += r.reversible ? 2 : 1;
+    if (!group.empty()) groups += r.reversible ? 2 : 1;
+    if (explicit_reverse) {
+      out << Value(r.rev.a, per_mole(reverse_order)) << '\t' << r.rev.b.text << '\t' << Value(r.rev.e, energy) << '\t'
+          << SideText(r.products) << group << " ==> " << SideText(r.reactants) << '\t' << source << ", REV\n";
+    }
+  }
+  return out.str();
+}
+
+std::string SpeciesFile(const Mechanism& mech, const ImportOptions& options) {
+  double total = 0.0;
+  for (const auto& [name, x] : options.mixture) {
+    if (std::find(mech.species.begin(), mech.species.end(), name) == mech.species.end())
+      throw ImportError("mixture", 0, "species \"" + name + "\" is not in the mechanism");
+    if (!(x >= 0.0)) throw ImportError("mixture", 0, "mole fraction of " + name + " must not be negative");
+    total += x;
+  }
+  if (!options.mixture.empty() && !(total > 0.0)) throw ImportError("mixture", 0, "the mole fractions add up to 0");
+  const double c = MolesPerCubicCentimetre(options.temperature, options.pressure);
+  std::ostringstream out;
+  out << "# " << options.title << ": " << Shortest(options.temperature) << " K, " << Shortest(options.pressure)
+      << " Pa, mol/cm^3\n"
+      << "# Species\tResidence\tInitial\tDisplay Output\tExternal\tSSA ?\tConstant File?\n"
+      << "#\tTime in CSTR(s)\tConc.\t(Y/N) ?\tConc.\t(Y/N)\t(Filename/#/No)\n";
+  for (const std::string& name : mech.species) {
+    double x = 0.0;
+    for (const auto& [m, fraction] : options.mixture)
+      if (m == name) x += fraction;
+    out << name << "\t0\t" << fmt::E(total > 0.0 ? c * x / total : 0.0, 22, 15) << "\tY\t0\tN\tN\n";
+  }
+  return out.str();
+}
+
+std::string ParameterFile(const Mechanism& mech, const ImportOptions& options) {
+  const double step = options.output_step > 0.0 ? options.output_step : options.span / 100.0;
+  std::ostringstream out;
+  out << "# " << options.title << "\n# TSTEP(s)\tTSTEP2(s)\tEa units\tConc. units\t-\n"
+      << "1.0E-10\t" << Shortest(step) << '\t' << EnergyUnits(mech.energy_units).first << "\tMOLES/CM^3\t0\n"
+      << "# Temperature(K)\tConst. P\tVolume\t-\t-\n"
+      << Shortest(options.temperature) << '\t' << (options.constant_pressure ? "YES" : "NO") << "\t0\t0\t0\n"
+      << "# Days\tHours\tMinutes\tSeconds\tPicoseconds\n0\t0\t0\t" << Shortest(options.span) << "\t0\n"
+      << "# hv file\thv dt(s)\tPercent diff.\tAccuracy\t-\n"
+      << "None1\t1\t1\t" << Shortest(options.accuracy) << "\t0\n0\t0\t0\t0\t0\n";
+  return out.str();
+}
+
+// The database in the classic four-line layout, every record of a mechanism
+// species with its common temperature written out.
+std::string Database(const Mechanism& mech) {
+  std::ostringstream out;
+  out << "THERMO\n   300.000  1000.000  5000.000\n! " << mech.file << ": NASA polynomials of the imported species\n";
+  for (const std::string& name : mech.species) {
+    const ThermoRecord* rec = FindThermo(mech, name);
+    if (rec == nullptr) throw ImportError(mech.file, 0, "no thermodynamic data for species " + name);
+    std::string first = rec->lines[0];
+    if (first.size() < 80) first.resize(80, ' ');
+    if (first.substr(65, 8).find_first_not_of(' ') == std::string::npos) first.replace(65, 8, fmt::F(rec->t_common, 8, 3));
+    out << first << '\n' << rec->lines[1] << '\n' << rec->lines[2] << '\n' << rec->lines[3] << '\n';
+  }
+  out << "END\n";
+  return out.str();
+}
+
+std::string DescriptionFile(const ImportOptions& options) {
+  return "# database file\tINPUT descriptors\tMAP descriptors\tDATABASE SPECIAL SWITCHES\tspecies reserved\tcomment\n" +
+         options.database +
+         "\tF18:IG6:F20:F1:F10:F10:F8:NL:F15:F15:F15:F15:F15:NL:F15:F15:F15:F15:F15:NL:F15:F15:F15:F15"
+         "\tSP:CMW:PH:LT:HT:CT:HA1:HA2:HA3:HA4:HA5:HA6:HA7:LA1:LA2:LA3:LA4:LA5:LA6:LA7\tU1234\nEND\n";
+}
+
+}  // namespace
+
+double MolesPerCubicCentimetre(double t, double p) { return p / (kGasConstant * t) * 1.0e-6; }
+
+FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) {
+  const Capacity cap = kLargeCapacity;
+  if (static_cast<int>(mech.species.size()) + 2 > cap.max_species)
+    throw ImportError(mech.file, 0, std::to_string(mech.species.size()) + " species; the large build holds " +
+                                         std::to_string(cap.max_species - 2));
+  if (!(options.temperature > 0.0) || !(options.pressure > 0.0) || !(options.span > 0.0))
+    throw ImportError("options", 0, "temperature, pressure and time span must be positive");
+  int records = 0, groups = 0;
+  FileSet files;
+  files.emplace_back("MODEL.DAT", ModelFile(mech, options, records, groups));
+  if (records > cap.max_reactions)
+    throw ImportError(mech.file, 0, std::to_string(records) + " reactions with their reverses; the large build holds " +
+                                         std::to_string(cap.max_reactions));
+  if (groups > cap.max_special)
+    throw ImportError(mech.file, 0, std::to_string(groups) + " third-body and fall-off groups with their reverses; the large build holds " +
+                                         std::to_string(cap.max_special));
+  files.emplace_back("SPECIES.DAT", SpeciesFile(mech, options));
+  files.emplace_back("PARM.DAT", ParameterFile(mech, options));
+  files.emplace_back("THERM.DAT", DescriptionFile(options));
+  files.emplace_back(options.database, Database(mech));
+  return files;
+}
+
+void WriteFileSet(const FileSet& files, const std::filesystem::path& dir) {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> written;
+  auto discard = [&]() {
+    std::error_code ec;
+    for (const fs::path& p : written) fs::remove(p, ec);
+  };
+  for (const auto& [name, content] : files) {
+    const fs::path temporary = dir / (name + ".import-tmp");
+    std::ofstream out(temporary, std::ios::binary);
+    out << content;
+    out.close();
+    written.push_back(temporary);
+    if (!out) {
+      discard();
+      throw ImportError((dir / name).string(), 0, "cannot be written");
+    }
+  }
+  for (const auto& [name, content] : files) {
+    std::error_code ec;
+    fs::rename(dir / (name + ".import-tmp"), dir / name, ec);
+    if (ec) {
+      discard();
+      throw ImportError((dir / name).string(), 0, "cannot be written: " + ec.message());
+    }
+  }
+}
+
+}  // namespace tarnavel::import
