@@ -383,7 +383,7 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
         mech.reactions.push_back(ParseReactionLine(mech, trimmed, file, line));
         current = &mech.reactions.back();
       } else {
-        if (current == nullptr) throw ImportError(file, line, "auxiliary line before the first reaction");
+        if (current == nullptr) throw ImportError(file, line, "no arrow (<=>, = or =>) in the first reaction line");
         ParseAuxiliary(mech, *current, trimmed, file, line);
       }
       continue;

@@ -13,9 +13,10 @@ namespace tarnavel::import {
 
 namespace {
 
-constexpr double kAvogadro = 6.02214076e23;         // 1/mol
-constexpr double kGasConstant = 8.314462618;        // J/(mol K)
-constexpr double kKelvinPerElectronVolt = 11604.518;  // e/k
+constexpr double kAvogadro = 6.02214076e23;           // 1/mol
+constexpr double kGasConstant = 8.314462618;          // J/(mol K)
+constexpr double kCalorie = 4.184;                    // J
+constexpr double kKelvinPerElectronVolt = 11604.51812;  // e/k
 
 // Shortest text that reads back as the same double.
 std::string Shortest(double v) {
@@ -24,16 +25,18 @@ std::string Shortest(double v) {
   return std::string(buffer, end);
 }
 
-// The activation-energy unit of the parameter file for the REACTIONS line's
-// unit, and the factor that turns the mechanism's values into it.
-std::pair<std::string, double> EnergyUnits(const std::string& units) {
-  if (units == "KCAL/MOLE") return {"KCAL", 1.0};
-  if (units == "JOULES/MOLE") return {"J", 1.0};
-  if (units == "KJOULES/MOLE") return {"KJ", 1.0};
-  if (units == "KELVINS") return {"KELVIN", 1.0};
-  if (units == "EVOLTS") return {"KELVIN", kKelvinPerElectronVolt};
-  return {"CAL", 1.0};
+}  // namespace
+
+double GasConstantIn(const std::string& units) {
+  if (units == "KCAL/MOLE") return kGasConstant / kCalorie / 1000.0;
+  if (units == "JOULES/MOLE") return kGasConstant;
+  if (units == "KJOULES/MOLE") return kGasConstant / 1000.0;
+  if (units == "KELVINS") return 1.0;
+  if (units == "EVOLTS") return 1.0 / kKelvinPerElectronVolt;
+  return kGasConstant / kCalorie;
 }
+
+namespace {
 
 double Order(const Side& side) {
   double order = 0.0;
@@ -80,10 +83,12 @@ std::string BracketGroup(const Mechanism& mech, const Reaction& r, double energy
 }
 
 std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& records, int& groups) {
-  const double energy = EnergyUnits(mech.energy_units).second;
+  // Activation energies are written as activation temperatures E/R, so that
+  // the rate constants do not depend on the gas constant of any energy unit.
+  const double energy = 1.0 / GasConstantIn(mech.energy_units);
   std::ostringstream out;
-  out << "# " << options.title << ": reactions of " << mech.file << "; A in cm, mol, s; Ea in "
-      << EnergyUnits(mech.energy_units).first << "\n# A\tm\tEa\treaction\tsource\n";
+  out << "# " << options.title << ": reactions of " << mech.file
+      << "; A in cm, mol, s; Ea as E/R in K\n# A\tm\tEa/R\treaction\tsource\n";
   records = groups = 0;
   for (const Reaction& r : mech.reactions) {
     // A in molecules becomes A in moles: one Avogadro factor per order above the first.
@@ -130,11 +135,11 @@ std::string SpeciesFile(const Mechanism& mech, const ImportOptions& options) {
   return out.str();
 }
 
-std::string ParameterFile(const Mechanism& mech, const ImportOptions& options) {
+std::string ParameterFile(const ImportOptions& options) {
   const double step = options.output_step > 0.0 ? options.output_step : options.span / 100.0;
   std::ostringstream out;
   out << "# " << options.title << "\n# TSTEP(s)\tTSTEP2(s)\tEa units\tConc. units\t-\n"
-      << "1.0E-10\t" << Shortest(step) << '\t' << EnergyUnits(mech.energy_units).first << "\tMOLES/CM^3\t0\n"
+      << "1.0E-10\t" << Shortest(step) << "\tKELVIN\tMOLES/CM^3\t0\n"
       << "# Temperature(K)\tConst. P\tVolume\t-\t-\n"
       << Shortest(options.temperature) << '\t' << (options.constant_pressure ? "YES" : "NO") << "\t0\t0\t0\n"
       << "# Days\tHours\tMinutes\tSeconds\tPicoseconds\n0\t0\t0\t" << Shortest(options.span) << "\t0\n"
@@ -188,7 +193,7 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) 
     throw ImportError(mech.file, 0, std::to_string(groups) + " third-body and fall-off groups with their reverses; the large build holds " +
                                          std::to_string(cap.max_special));
   files.emplace_back("SPECIES.DAT", SpeciesFile(mech, options));
-  files.emplace_back("PARM.DAT", ParameterFile(mech, options));
+  files.emplace_back("PARM.DAT", ParameterFile(options));
   files.emplace_back("THERM.DAT", DescriptionFile(options));
   files.emplace_back(options.database, Database(mech));
   return files;

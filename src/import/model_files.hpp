@@ -36,6 +36,10 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options);
 // Writes every file into dir, all or none.
 void WriteFileSet(const FileSet& files, const std::filesystem::path& dir);
 
+// The gas constant in the energy unit of a REACTIONS line (CAL/MOLE,
+// KCAL/MOLE, JOULES/MOLE, KJOULES/MOLE, KELVINS or EVOLTS), per mole and kelvin.
+double GasConstantIn(const std::string& units);
+
 // The concentration of an ideal gas at temperature t (K) and pressure p
 // (Pa), in mol/cm^3.
 double MolesPerCubicCentimetre(double t, double p);

@@ -1,0 +1,186 @@
+// The importer against CHEMKIN's own rate expressions: every imported rate
+// constant, read back through this program's readers and rate laws, must
+// equal the CHEMKIN expression evaluated here, independently, from the
+// mechanism file's numbers.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "import/chemkin_mechanism.hpp"
+#include "import/model_files.hpp"
+#include "input/model_file.hpp"
+#include "input/parameter_file.hpp"
+#include "input/species_file.hpp"
+#include "model/compile_network.hpp"
+#include "model/derivs.hpp"
+#include "support/run_fixture.hpp"
+
+namespace tarnavel {
+namespace {
+
+using namespace import;
+
+std::string Data(const std::string& name) {
+  std::ifstream in(std::string(TARNAVEL_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+const std::string& File(const FileSet& files, const std::string& name) {
+  for (const auto& f : files)
+    if (f.first == name) return f.second;
+  throw std::runtime_error("no " + name);
+}
+
+// CHEMKIN: k = A T^b exp(-E/RT), with R = 8.314462618 J/(mol K) in the
+// energy unit of the REACTIONS line.
+double Arrhenius(const import::Arrhenius& p, double t, double r_gas) {
+  return p.a.value * std::pow(t, p.b.value) * std::exp(-p.e.value / (r_gas * t));
+}
+
+// CHEMKIN's rate constant of reaction r at temperature t over the
+// concentrations c (mol/cm^3 by species name): third bodies as [M]eff k,
+// fall-off as k_inf Pr/(1+Pr) F with Lindemann, Troe or SRI broadening.
+double ChemkinRate(const Reaction& r, double t, const std::map<std::string, double>& c, double r_gas) {
+  const double kinf = Arrhenius(r.k, t, r_gas);
+  double m = 0.0;
+  for (const auto& [name, conc] : c) {
+    double eff = 1.0;
+    for (const auto& [n, e] : r.efficiencies)
+      if (n == name) eff = e.value;
+    m += eff * conc;
+  }
+  if (!r.falloff_collider.empty()) m = c.at(r.falloff_collider);
+  if (r.third_body == ThirdBody::kPlain) return kinf * m;
+  if (r.third_body == ThirdBody::kNone) return kinf;
+  const double pr = Arrhenius(r.low, t, r_gas) * m / kinf;
+  double f = 1.0;
+  if (!r.troe.empty()) {
+    const double alpha = r.troe[0].value, t3 = r.troe[1].value, t1 = r.troe[2].value;
+    double fcent = (1 - alpha) * std::exp(-t / t3) + alpha * std::exp(-t / t1);
+    if (r.troe.size() == 4) fcent += std::exp(-r.troe[3].value / t);
+    const double lf = std::log10(fcent), c1 = -0.4 - 0.67 * lf, n1 = 0.75 - 1.27 * lf;
+    const double f1 = (std::log10(pr) + c1) / (n1 - 0.14 * (std::log10(pr) + c1));
+    f = std::pow(10.0, lf / (1 + f1 * f1));
+  } else if (!r.sri.empty()) {
+    const double x = 1.0 / (1.0 + std::pow(std::log10(pr), 2));
+    f = std::pow(r.sri[0].value * std::exp(-r.sri[1].value / t) + std::exp(-t / r.sri[2].value), x);
+    if (r.sri.size() == 5) f *= r.sri[3].value * std::pow(t, r.sri[4].value);
+  }
+  return kinf * pr / (1 + pr) * f;
+}
+
+struct MechanismCase {
+  const char* name;
+  const char* mechanism;
+  const char* thermo;  // separate database, or nullptr
+  std::vector<std::pair<std::string, double>> mixture;
+};
+
+TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
+  const MechanismCase cases[] = {
+      {"hydrogen-oxygen", "chemkin/h2o2.inp", nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}},
+      {"GRI-Mech 3.0", "chemkin/gri30.inp", "gri30/gri30_thermo.dat",
+       {{"CH4", 1}, {"O2", 2}, {"N2", 7}, {"H2O", 0.4}, {"CO2", 0.3}, {"AR", 0.1}, {"CO", 0.2}}},
+  };
+  for (const MechanismCase& mc : cases) {
+    SCOPED_TRACE(mc.name);
+    Mechanism mech = ReadMechanism(Data(mc.mechanism), mc.mechanism);
+    if (mc.thermo) ReadThermoFile(mech, Data(mc.thermo), mc.thermo);
+    ImportOptions options;
+    options.mixture = mc.mixture;
+    const FileSet files = TranslateMechanism(mech, options);
+
+    testing::CapturedRun cr;
+    tarnavel::Run& run = cr.run;
+    run.sw.ignore_mass = true;
+    std::istringstream parm(File(files, "PARM.DAT")), species(File(files, "SPECIES.DAT")), model(File(files, "MODEL.DAT"));
+    ReadParameterLines(run, parm);
+    ReadSpeciesLines(run, species);
+    ReadModelLines(run, model);
+    CompileNetwork(run);
+    ModelStore& st = run.store;
+    ASSERT_EQ(cr.Text().find("rror"), std::string::npos) << cr.Text();
+
+    int checked = 0;
+    for (const double t : {300.0, 1000.0, 2500.0}) {
+      for (const double atm : {0.01, 1.0, 100.0}) {
+        // The mixture at t and this pressure, in both index spaces.
+        const double total = MolesPerCubicCentimetre(t, atm * 101325.0);
+        double sum = 0.0;
+        for (const auto& m : mc.mixture) sum += m.second;
+        std::map<std::string, double> c;
+        for (const std::string& s : mech.species) c[s] = 0.0;
+        for (const auto& [name, x] : mc.mixture) c[name] = total * x / sum;
+        std::vector<double> x(st.rspec + 1, 0.0);
+        for (int s = 3; s <= st.rspec; ++s) x[s] = c.at(st.species[s].name);
+        st.net.temperature = t;
+        EvaluateArrhenius(run, t);
+        const double mtot = GasSum(st, x.data());
+
+        int r = 1;
+        for (const Reaction& rx : mech.reactions) {
+          const double r_gas = GasConstantIn(mech.energy_units);
+          auto program = [&](int n) {
+            return st.net.rx[n].kptr > 0 ? SpecialRate(st, n, mtot, t, x.data()) : st.net.rk[n];
+          };
+          const double want = ChemkinRate(rx, t, c, r_gas);
+          EXPECT_NEAR(program(r), want, 1e-12 * std::fabs(want)) << "line " << rx.line << " at " << t << " K, " << atm << " atm";
+          ++checked;
+          if (rx.has_rev) {
+            Reaction back = rx;
+            back.k = rx.rev;
+            const double want_back = ChemkinRate(back, t, c, r_gas);
+            EXPECT_NEAR(program(r + 1), want_back, 1e-12 * std::fabs(want_back)) << "REV of line " << rx.line;
+          }
+          r += rx.reversible ? 2 : 1;
+        }
+        EXPECT_EQ(r - 1, st.nreact);
+      }
+    }
+    EXPECT_EQ(checked, 9 * static_cast<int>(mech.reactions.size()));
+  }
+}
+
+// What the model description file cannot express stops the import with the
+// file, the line and the reason.
+TEST(ChemkinImport, WhatCannotBeExpressedStopsWithFileLineAndReason) {
+  const std::string head =
+      "ELEMENTS H O AR END\nSPECIES H H2 O O2 OH H2O H2O2 HO2 AR A1 A2 A3 A4 A5 A6 A7 A8 A9 A10 A11 A12 A13 END\nREACTIONS\n";
+  struct Case {
+    const char* body;
+    int line;
+    const char* reason;
+  } cases[] = {
+      {"H+O2<=>O+OH 1e13 0 0\n PLOG / 1.0 1e13 0 0 /\nEND\n", 5, "PLOG cannot be expressed"},
+      {"H+O2<=>O+OH 1e13 0 0\n CHEB / 7 4 /\nEND\n", 5, "CHEB cannot be expressed"},
+      {"H+O2<=>O+OH 1e13 0 0\n FORD / H 1.5 /\nEND\n", 5, "FORD cannot be expressed"},
+      {"H+O+OH+H2O<=>H2+O2+H2O2 1e13 0 0\nEND\n", 4, "more than 3 reactants"},
+      {"H+O2+M<=>HO2+M 1e13 0 0\nA1/2/ A2/2/ A3/2/ A4/2/ A5/2/ A6/2/ A7/2/ A8/2/ A9/2/ A10/2/ A11/2/ A12/2/ A13/2/\nEND\n", 4,
+       "more than 12 third-body efficiencies"},
+      {"H+XX<=>OH 1e13 0 0\nEND\n", 4, "species \"XX\" is not declared"},
+      {"H+O2(+M)<=>HO2(+M) 1e13 0 0\nEND\n", 4, "needs LOW"},
+      {"H+O2 O+OH 1e13 0 0\nEND\n", 4, "no arrow"},
+      {"H+O2<=>O+OH 1e13 zero 0\nEND\n", 4, "not a number"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    try {
+      const Mechanism mech = ReadMechanism(head + c.body, "bad.inp");
+      TranslateMechanism(mech, ImportOptions{});
+      ADD_FAILURE() << "imported";
+    } catch (const ImportError& e) {
+      EXPECT_EQ(e.file, "bad.inp");
+      EXPECT_EQ(e.line, c.line);
+      EXPECT_NE(e.reason.find(c.reason), std::string::npos) << e.reason;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarnavel
