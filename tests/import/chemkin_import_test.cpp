@@ -18,6 +18,10 @@
 #include "model/compile_network.hpp"
 #include "model/derivs.hpp"
 #include "support/run_fixture.hpp"
+#include "support/temp_workdir.hpp"
+#include "thermo/thermo_database.hpp"
+#include "thermo/thermo_description.hpp"
+#include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {
 namespace {
@@ -82,13 +86,17 @@ struct MechanismCase {
   std::vector<std::pair<std::string, double>> mixture;
 };
 
-TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
-  const MechanismCase cases[] = {
+const std::vector<MechanismCase>& Cases() {
+  static const std::vector<MechanismCase> cases = {
       {"hydrogen-oxygen", "chemkin/h2o2.inp", nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}},
       {"GRI-Mech 3.0", "chemkin/gri30.inp", "gri30/gri30_thermo.dat",
        {{"CH4", 1}, {"O2", 2}, {"N2", 7}, {"H2O", 0.4}, {"CO2", 0.3}, {"AR", 0.1}, {"CO", 0.2}}},
   };
-  for (const MechanismCase& mc : cases) {
+  return cases;
+}
+
+TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
+  for (const MechanismCase& mc : Cases()) {
     SCOPED_TRACE(mc.name);
     Mechanism mech = ReadMechanism(Data(mc.mechanism), mc.mechanism);
     if (mc.thermo) ReadThermoFile(mech, Data(mc.thermo), mc.thermo);
@@ -144,6 +152,48 @@ TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
       }
     }
     EXPECT_EQ(checked, 9 * static_cast<int>(mech.reactions.size()));
+  }
+}
+
+// The database written by the importer, read through the thermodynamic
+// description it also writes, gives every species the functions of the
+// source polynomials.
+TEST(ChemkinImport, EverySpeciesKeepsTheThermodynamicFunctionsOfItsSourcePolynomials) {
+  for (const MechanismCase& mc : Cases()) {
+    SCOPED_TRACE(mc.name);
+    Mechanism mech = ReadMechanism(Data(mc.mechanism), mc.mechanism);
+    if (mc.thermo) ReadThermoFile(mech, Data(mc.thermo), mc.thermo);
+    const FileSet files = TranslateMechanism(mech, ImportOptions{});
+    testing::TempWorkDir dir;
+    for (const char* name : {"THERM.DAT", "THERMO.DAT"}) dir.Write(name, File(files, name));
+    testing::CapturedRun cr;
+    tarnavel::Run& run = cr.run;
+    run.sw.quiet = true;
+    std::istringstream species(File(files, "SPECIES.DAT"));
+    ReadSpeciesLines(run, species);
+    ReadThermoDescription(run);
+    ReadThermoDatabases(run);
+    const ModelStore& st = run.store;
+    int checked = 0;
+    for (int s = 3; s <= st.nspec; ++s) {
+      const ThermoRecord* source = FindThermo(mech, st.species[s].name);
+      ASSERT_NE(source, nullptr) << st.species[s].name;
+      const ThermoSpeciesData& d = st.thermo.species[s];
+      EXPECT_EQ(d.lt, source->t_low);
+      EXPECT_EQ(d.ct, source->t_common);
+      EXPECT_EQ(d.ht, source->t_high);
+      for (const double t : {300.0, 999.0, 1001.0, 2000.0, 3000.0}) {
+        const auto& a = t < source->t_common ? source->low : source->high;
+        const double cp = a[0] + t * (a[1] + t * (a[2] + t * (a[3] + t * a[4])));
+        const double h = a[0] + t * (a[1] / 2 + t * (a[2] / 3 + t * (a[3] / 4 + t * a[4] / 5))) + a[5] / t;
+        const double entropy = a[0] * std::log(t) + t * (a[1] + t * (a[2] / 2 + t * (a[3] / 3 + t * a[4] / 4))) + a[6];
+        EXPECT_NEAR(HeatCapacityR(d, t), cp, 1e-12 * std::fabs(cp)) << st.species[s].name << " " << t;
+        EXPECT_NEAR(EnthalpyRT(d, t), h, 1e-12 * std::fabs(h)) << st.species[s].name << " " << t;
+        EXPECT_NEAR(EntropyR(d, t), entropy, 1e-12 * std::fabs(entropy)) << st.species[s].name << " " << t;
+      }
+      ++checked;
+    }
+    EXPECT_EQ(checked, static_cast<int>(mech.species.size()));
   }
 }
 
