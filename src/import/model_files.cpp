@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -181,6 +182,13 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) 
   if (static_cast<int>(mech.species.size()) + 2 > cap.max_species)
     throw ImportError(mech.file, 0, std::to_string(mech.species.size()) + " species; the large build holds " +
                                          std::to_string(cap.max_species - 2));
+  for (const std::string& name : mech.species) {
+    // The reaction grammar reserves these characters and names.
+    const bool reserved = name == "M" || name == "m" || name == "HV" || name == "hv" ||
+                          name.find_first_of("=[];\"\t ") != std::string::npos ||
+                          std::isdigit(static_cast<unsigned char>(name[0])) || name[0] == '+' || name[0] == '-';
+    if (reserved) throw ImportError(mech.file, 0, "species name \"" + name + "\" cannot be written in the reaction grammar");
+  }
   if (!(options.temperature > 0.0) || !(options.pressure > 0.0) || !(options.span > 0.0))
     throw ImportError("options", 0, "temperature, pressure and time span must be positive");
   int records = 0, groups = 0;

@@ -218,6 +218,13 @@ TEST(ChemkinImport, WhatCannotBeExpressedStopsWithFileLineAndReason) {
       {"H+O2 O+OH 1e13 0 0\nEND\n", 4, "no arrow"},
       {"H+O2<=>O+OH 1e13 zero 0\nEND\n", 4, "not a number"},
   };
+  // A name the reaction grammar cannot carry.
+  try {
+    TranslateMechanism(ReadMechanism("SPECIES H X[1] END\nREACTIONS\nH=>X[1] 1 0 0\nEND\n", "bad.inp"), ImportOptions{});
+    ADD_FAILURE() << "imported X[1]";
+  } catch (const ImportError& e) {
+    EXPECT_NE(e.reason.find("cannot be written"), std::string::npos) << e.reason;
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
     try {
