@@ -1,31 +1,16 @@
 #!/usr/bin/env bash
-# Builds the programs and runs the bundled example model (examples/urban) in a
-# scratch copy, so the example folder itself stays clean, then draws the major
-# species to urban.png beside the results (installing gnuplot when it is
-# missing and the machine allows it; without it the picture is skipped).
+# Builds the programs and runs the bundled example models in scratch copies,
+# so the example folders stay clean: the urban photochemistry of
+# examples/urban, and methane-air ignition imported from GRI-Mech 3.0
+# (examples/methane_air) with tarnavel_import. Then draws their major species
+# and the flame's temperature beside the results (installing gnuplot when it
+# is missing and the machine allows it; without it the pictures are skipped).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
-# Installs Debian's gnuplot-nox without questions: as root, or through sudo
-# when that needs no password. Succeeds when gnuplot is there afterwards.
-install_gnuplot() {
-  command -v gnuplot >/dev/null 2>&1 && return 0
-  command -v apt-get >/dev/null 2>&1 || return 1
-  local sudo=()
-  if [ "$(id -u)" != 0 ]; then
-    command -v sudo >/dev/null 2>&1 || return 1
-    sudo=(sudo -n)
-  fi
-  local install=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends gnuplot-nox)
-  echo "Installing gnuplot (Debian package gnuplot-nox) for the example's picture"
-  "${install[@]}" >/dev/null 2>&1 ||
-    { "${sudo[@]}" apt-get update >/dev/null 2>&1 && "${install[@]}" >/dev/null 2>&1; } || true
-  command -v gnuplot >/dev/null 2>&1
-}
-
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$jobs" --target tarnavel_large tarnavel_standard
+cmake --build build -j"$jobs" --target tarnavel_large tarnavel_standard tarnavel_import
 
 run_dir=build/example-run
 rm -rf "$run_dir"
@@ -36,8 +21,18 @@ cd "$run_dir"
 echo
 echo "Results are in $(pwd)/CONC.TXT"
 
+# The combustion example, imported afresh from the CHEMKIN files.
+methane_dir=../example-methane
+rm -rf "$methane_dir"
+mkdir -p "$methane_dir"
+../tarnavel_import ../../examples/methane_air/gri30.inp --thermo ../../examples/methane_air/gri30_thermo.dat \
+  --out "$methane_dir" --mixture CH4=1,O2=2,N2=7.52 --temperature 1500 --pressure 1atm --time 0.01 --step 0.00002 \
+  --constant-pressure --title "Stoichiometric methane-air, adiabatic ignition at constant pressure from 1500 K and 1 atm"
+(cd "$methane_dir" && ../tarnavel_large -QUIET -THERM -ig:mass)
+echo "Methane-air ignition results are in $(cd "$methane_dir" && pwd)/CONC.TXT"
+
 [ -f CONC.TXT ] || exit 0
-if ! install_gnuplot; then
+if ! ../../scripts/install_gnuplot.sh; then
   echo "No picture: gnuplot is not installed (sudo apt-get install gnuplot-nox, then run this script again)"
   exit 0
 fi
@@ -52,3 +47,11 @@ selection=()
 if [ "${#species[@]}" -gt 0 ]; then selection=(--species "$(IFS=,; echo "${species[*]}")"); fi
 "$plot" "${selection[@]}" --title "examples/urban" --ylabel "Concentration" --out urban.png
 echo "Picture of the major species: $(pwd)/urban.png"
+(
+  cd "$methane_dir"
+  ../../scripts/tarnavel_plot --species "Temperature(K)" --title "Methane-air ignition" \
+    --ylabel "Temperature (K)" --out temperature.png
+  ../../scripts/tarnavel_plot --species CH4,O2,H2O,CO2,CO,OH --logy --title "Methane-air ignition" \
+    --ylabel "Concentration (mol/cm^3)" --out species.png
+  echo "Pictures of the flame: $(pwd)/temperature.png and $(pwd)/species.png"
+)
