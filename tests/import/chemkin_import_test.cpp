@@ -81,25 +81,57 @@ double ChemkinRate(const Reaction& r, double t, const std::map<std::string, doub
 
 struct MechanismCase {
   const char* name;
-  const char* mechanism;
-  const char* thermo;  // separate database, or nullptr
+  std::string mechanism;  // a data file, or the text itself when it holds a line break
+  const char* thermo;     // separate database, or nullptr
   std::vector<std::pair<std::string, double>> mixture;
 };
+
+// The forms the published mechanisms do not use: A in molecules and Ea in
+// kcal/mol, a fall-off reaction with a named third body, SRI broadening with
+// five parameters, an explicit reverse and an irreversible reaction.
+std::string OtherForms() {
+  const std::string h2o2 = Data("chemkin/h2o2.inp");
+  return h2o2.substr(0, h2o2.find("REACTIONS")) +
+         "REACTIONS KCAL/MOLE MOLECULES\n"
+         "H+O2(+AR)<=>HO2(+AR)   1.0E-12   0.5  1.2\n"
+         "   LOW / 5.0E-32 -1.0 0.5 /\n"
+         "H+OH(+M)<=>H2O(+M)     2.0E-11   0.0  0.0\n"
+         "   LOW / 1.0E-30 -2.0 0.3 /\n"
+         "   SRI / 0.5 300.0 900.0 1.2 0.1 /\n"
+         "   H2O/5.0/ AR/0.5/\n"
+         "H+OH(+M)<=>H2O(+M)     3.0E-11   0.1  0.2\n"
+         "   LOW / 2.0E-30 -2.2 0.4 /\n"
+         "   SRI / 0.45 250.0 1200.0 /\n"
+         "   DUPLICATE\n"
+         "O+H2<=>H+OH            1.0E-14   2.7  6.2\n"
+         "   REV / 2.0E-14 2.6 4.8 /\n"
+         "2O+M<=>O2+M            1.0E-33  -1.0  0.0\n"
+         "   H2O/15.0/\n"
+         "H+HO2=>2OH             1.0E-10   0.0  0.6\n"
+         "END\n";
+}
 
 const std::vector<MechanismCase>& Cases() {
   static const std::vector<MechanismCase> cases = {
       {"hydrogen-oxygen", "chemkin/h2o2.inp", nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}},
       {"GRI-Mech 3.0", "chemkin/gri30.inp", "gri30/gri30_thermo.dat",
        {{"CH4", 1}, {"O2", 2}, {"N2", 7}, {"H2O", 0.4}, {"CO2", 0.3}, {"AR", 0.1}, {"CO", 0.2}}},
+      {"units, SRI, REV, named third body", OtherForms(), nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}},
   };
   return cases;
+}
+
+Mechanism Read(const MechanismCase& mc) {
+  const bool text = mc.mechanism.find('\n') != std::string::npos;
+  Mechanism mech = ReadMechanism(text ? mc.mechanism : Data(mc.mechanism), text ? "test.inp" : mc.mechanism);
+  if (mc.thermo) ReadThermoFile(mech, Data(mc.thermo), mc.thermo);
+  return mech;
 }
 
 TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
   for (const MechanismCase& mc : Cases()) {
     SCOPED_TRACE(mc.name);
-    Mechanism mech = ReadMechanism(Data(mc.mechanism), mc.mechanism);
-    if (mc.thermo) ReadThermoFile(mech, Data(mc.thermo), mc.thermo);
+    Mechanism mech = Read(mc);
     ImportOptions options;
     options.mixture = mc.mixture;
     const FileSet files = TranslateMechanism(mech, options);
@@ -137,13 +169,23 @@ TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
           auto program = [&](int n) {
             return st.net.rx[n].kptr > 0 ? SpecialRate(st, n, mtot, t, x.data()) : st.net.rk[n];
           };
-          const double want = ChemkinRate(rx, t, c, r_gas);
+          // In molecule units CHEMKIN's constant sees molecules/cm^3; per mole
+          // it gains one Avogadro factor per reactant beyond the first.
+          const double avogadro = mech.molecules ? 6.02214076e23 : 1.0;
+          auto chemkin = [&](const Reaction& reaction, const Side& side) {
+            std::map<std::string, double> n = c;
+            for (auto& [name, conc] : n) conc *= avogadro;
+            double order = 0.0;
+            for (const auto& item : side) order += item.first;
+            return ChemkinRate(reaction, t, n, r_gas) * std::pow(avogadro, order - 1.0);
+          };
+          const double want = chemkin(rx, rx.reactants);
           EXPECT_NEAR(program(r), want, 1e-12 * std::fabs(want)) << "line " << rx.line << " at " << t << " K, " << atm << " atm";
           ++checked;
           if (rx.has_rev) {
             Reaction back = rx;
             back.k = rx.rev;
-            const double want_back = ChemkinRate(back, t, c, r_gas);
+            const double want_back = chemkin(back, rx.products);
             EXPECT_NEAR(program(r + 1), want_back, 1e-12 * std::fabs(want_back)) << "REV of line " << rx.line;
           }
           r += rx.reversible ? 2 : 1;
@@ -161,8 +203,7 @@ TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
 TEST(ChemkinImport, EverySpeciesKeepsTheThermodynamicFunctionsOfItsSourcePolynomials) {
   for (const MechanismCase& mc : Cases()) {
     SCOPED_TRACE(mc.name);
-    Mechanism mech = ReadMechanism(Data(mc.mechanism), mc.mechanism);
-    if (mc.thermo) ReadThermoFile(mech, Data(mc.thermo), mc.thermo);
+    Mechanism mech = Read(mc);
     const FileSet files = TranslateMechanism(mech, ImportOptions{});
     testing::TempWorkDir dir;
     for (const char* name : {"THERM.DAT", "THERMO.DAT"}) dir.Write(name, File(files, name));
