@@ -4,6 +4,7 @@
 //   tarnavel_import MECHANISM [--thermo FILE] [--out DIR] [--mixture A=x,B=y,...]
 //                   [--temperature K] [--pressure P[Pa|atm|bar]] [--time S] [--step S]
 //                   [--constant-pressure] [--accuracy EPS] [--title TEXT] [--database NAME]
+//                   [--units MOLES/CM^3|MOLES/L|MOLECULES/CM^3]
 
 #include <cstdlib>
 #include <fstream>
@@ -21,7 +22,8 @@ using namespace tarnavel::import;
 constexpr const char* kUsage =
     "usage: tarnavel_import MECHANISM [--thermo FILE] [--out DIR] [--mixture A=x,B=y,...]\n"
     "                       [--temperature K] [--pressure P[Pa|atm|bar]] [--time S] [--step S]\n"
-    "                       [--constant-pressure] [--accuracy EPS] [--title TEXT] [--database NAME]\n";
+    "                       [--constant-pressure] [--accuracy EPS] [--title TEXT] [--database NAME]\n"
+    "                       [--units MOLES/CM^3|MOLES/L|MOLECULES/CM^3]\n";
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -92,6 +94,8 @@ int main(int argc, char** argv) {
         options.constant_pressure = true;
       } else if (arg == "--title") {
         options.title = value();
+      } else if (arg == "--units") {
+        options.units = value();
       } else if (arg == "--database") {
         options.database = value();
       } else if (!arg.empty() && arg[0] != '-' && mechanism.empty()) {

@@ -89,12 +89,16 @@ std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& 
   const double energy = 1.0 / GasConstantIn(mech.energy_units);
   std::ostringstream out;
   out << "# " << options.title << ": reactions of " << mech.file
-      << "; A in cm, mol, s; Ea as E/R in K\n# A\tm\tEa/R\treaction\tsource\n";
+      << "; A in " << options.units << " and s; Ea as E/R in K\n# A\tm\tEa/R\treaction\tsource\n";
   records = groups = 0;
   for (const Reaction& r : mech.reactions) {
-    // A in molecules becomes A in moles: one Avogadro factor per order above the first.
+    // A in molecules becomes A in moles, one Avogadro factor per order above
+    // the first, and then A in the files' concentration unit.
     const double plain = r.third_body == ThirdBody::kPlain ? 1.0 : 0.0;
-    auto per_mole = [&](double order) { return mech.molecules ? std::pow(kAvogadro, order - 1.0) : 1.0; };
+    const double scale = UnitsPerMolePerCubicCentimetre(options.units);
+    auto per_mole = [&](double order) {
+      return (mech.molecules ? std::pow(kAvogadro, order - 1.0) : 1.0) * std::pow(scale, 1.0 - order);
+    };
     const double forward_order = Order(r.reactants) + plain, reverse_order = Order(r.products) + plain;
     const std::string group = BracketGroup(mech, r, energy, per_mole(Order(r.reactants) + 1.0));
     const std::string source = "line " + std::to_string(r.line) + (r.duplicate ? ", duplicate" : "");
@@ -121,10 +125,11 @@ std::string SpeciesFile(const Mechanism& mech, const ImportOptions& options) {
     total += x;
   }
   if (!options.mixture.empty() && !(total > 0.0)) throw ImportError("mixture", 0, "the mole fractions add up to 0");
-  const double c = MolesPerCubicCentimetre(options.temperature, options.pressure);
+  const double c = MolesPerCubicCentimetre(options.temperature, options.pressure) *
+                   UnitsPerMolePerCubicCentimetre(options.units);
   std::ostringstream out;
   out << "# " << options.title << ": " << Shortest(options.temperature) << " K, " << Shortest(options.pressure)
-      << " Pa, mol/cm^3\n"
+      << " Pa, " << options.units << "\n"
       << "# Species\tResidence\tInitial\tDisplay Output\tExternal\tSSA ?\tConstant File?\n"
       << "#\tTime in CSTR(s)\tConc.\t(Y/N) ?\tConc.\t(Y/N)\t(Filename/#/No)\n";
   for (const std::string& name : mech.species) {
@@ -140,7 +145,7 @@ std::string ParameterFile(const ImportOptions& options) {
   const double step = options.output_step > 0.0 ? options.output_step : options.span / 100.0;
   std::ostringstream out;
   out << "# " << options.title << "\n# TSTEP(s)\tTSTEP2(s)\tEa units\tConc. units\t-\n"
-      << "1.0E-10\t" << Shortest(step) << "\tKELVIN\tMOLES/CM^3\t0\n"
+      << "1.0E-10\t" << Shortest(step) << "\tKELVIN\t" << options.units << "\t0\n"
       << "# Temperature(K)\tConst. P\tVolume\t-\t-\n"
       << Shortest(options.temperature) << '\t' << (options.constant_pressure ? "YES" : "NO") << "\t0\t0\t0\n"
       << "# Days\tHours\tMinutes\tSeconds\tPicoseconds\n0\t0\t0\t" << Shortest(options.span) << "\t0\n"
@@ -175,6 +180,13 @@ std::string DescriptionFile(const ImportOptions& options) {
 
 }  // namespace
 
+double UnitsPerMolePerCubicCentimetre(const std::string& units) {
+  if (units == "MOLES/CM^3") return 1.0;
+  if (units == "MOLES/L") return 1000.0;
+  if (units == "MOLECULES/CM^3") return kAvogadro;
+  return 0.0;
+}
+
 double MolesPerCubicCentimetre(double t, double p) { return p / (kGasConstant * t) * 1.0e-6; }
 
 FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) {
@@ -189,6 +201,8 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) 
                           std::isdigit(static_cast<unsigned char>(name[0])) || name[0] == '+' || name[0] == '-';
     if (reserved) throw ImportError(mech.file, 0, "species name \"" + name + "\" cannot be written in the reaction grammar");
   }
+  if (UnitsPerMolePerCubicCentimetre(options.units) == 0.0)
+    throw ImportError("--units", 0, "\"" + options.units + "\" is not MOLES/CM^3, MOLES/L or MOLECULES/CM^3");
   if (!(options.temperature > 0.0) || !(options.pressure > 0.0) || !(options.span > 0.0))
     throw ImportError("options", 0, "temperature, pressure and time span must be positive");
   int records = 0, groups = 0;

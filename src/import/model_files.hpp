@@ -26,6 +26,9 @@ struct ImportOptions {
   double output_step = 0.0;     // output interval, s; 0: a hundredth of the span
   bool constant_pressure = false;
   double accuracy = 1.0e-8;
+  // Concentration unit of the files: "MOLES/CM^3" (the mechanism's own),
+  // "MOLES/L" or "MOLECULES/CM^3"; rate constants are converted to it.
+  std::string units = "MOLES/CM^3";
 };
 
 using FileSet = std::vector<std::pair<std::string, std::string>>;  // file name, content
@@ -39,6 +42,10 @@ void WriteFileSet(const FileSet& files, const std::filesystem::path& dir);
 // The gas constant in the energy unit of a REACTIONS line (CAL/MOLE,
 // KCAL/MOLE, JOULES/MOLE, KJOULES/MOLE, KELVINS or EVOLTS), per mole and kelvin.
 double GasConstantIn(const std::string& units);
+
+// Concentrations in a unit of ImportOptions per mol/cm^3; 0 for a unit
+// the importer does not write.
+double UnitsPerMolePerCubicCentimetre(const std::string& units);
 
 // The concentration of an ideal gas at temperature t (K) and pressure p
 // (Pa), in mol/cm^3.

@@ -84,6 +84,7 @@ struct MechanismCase {
   std::string mechanism;  // a data file, or the text itself when it holds a line break
   const char* thermo;     // separate database, or nullptr
   std::vector<std::pair<std::string, double>> mixture;
+  const char* units;      // concentration unit of the files
 };
 
 // The forms the published mechanisms do not use: A in molecules and Ea in
@@ -113,10 +114,10 @@ std::string OtherForms() {
 
 const std::vector<MechanismCase>& Cases() {
   static const std::vector<MechanismCase> cases = {
-      {"hydrogen-oxygen", "chemkin/h2o2.inp", nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}},
+      {"hydrogen-oxygen", "chemkin/h2o2.inp", nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}, "MOLES/L"},
       {"GRI-Mech 3.0", "chemkin/gri30.inp", "gri30/gri30_thermo.dat",
-       {{"CH4", 1}, {"O2", 2}, {"N2", 7}, {"H2O", 0.4}, {"CO2", 0.3}, {"AR", 0.1}, {"CO", 0.2}}},
-      {"units, SRI, REV, named third body", OtherForms(), nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}},
+       {{"CH4", 1}, {"O2", 2}, {"N2", 7}, {"H2O", 0.4}, {"CO2", 0.3}, {"AR", 0.1}, {"CO", 0.2}}, "MOLES/CM^3"},
+      {"units, SRI, REV, named third body", OtherForms(), nullptr, {{"H2", 2}, {"O2", 1}, {"H2O", 0.5}, {"AR", 3}}, "MOLECULES/CM^3"},
   };
   return cases;
 }
@@ -134,6 +135,9 @@ TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
     Mechanism mech = Read(mc);
     ImportOptions options;
     options.mixture = mc.mixture;
+    options.units = mc.units;
+    // A rate constant of order n in the files' unit is CHEMKIN's times scale^(1-n).
+    const double scale = UnitsPerMolePerCubicCentimetre(mc.units);
     const FileSet files = TranslateMechanism(mech, options);
 
     testing::CapturedRun cr;
@@ -158,7 +162,7 @@ TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
         for (const std::string& s : mech.species) c[s] = 0.0;
         for (const auto& [name, x] : mc.mixture) c[name] = total * x / sum;
         std::vector<double> x(st.rspec + 1, 0.0);
-        for (int s = 3; s <= st.rspec; ++s) x[s] = c.at(st.species[s].name);
+        for (int s = 3; s <= st.rspec; ++s) x[s] = c.at(st.species[s].name) * scale;
         st.net.temperature = t;
         EvaluateArrhenius(run, t);
         const double mtot = GasSum(st, x.data());
@@ -177,7 +181,7 @@ TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
             for (auto& [name, conc] : n) conc *= avogadro;
             double order = 0.0;
             for (const auto& item : side) order += item.first;
-            return ChemkinRate(reaction, t, n, r_gas) * std::pow(avogadro, order - 1.0);
+            return ChemkinRate(reaction, t, n, r_gas) * std::pow(avogadro, order - 1.0) * std::pow(scale, 1.0 - order);
           };
           const double want = chemkin(rx, rx.reactants);
           EXPECT_NEAR(program(r), want, 1e-12 * std::fabs(want)) << "line " << rx.line << " at " << t << " K, " << atm << " atm";
