@@ -31,8 +31,12 @@ mkdir -p "$methane_dir"
 (cd "$methane_dir" && ../tarnavel_large -QUIET -THERM -ig:mass)
 echo "Methane-air ignition results are in $(cd "$methane_dir" && pwd)/CONC.TXT"
 
+# GNU parallel runs the cases of scripts/tarnavel_sweep.
+../../scripts/install_debian_package.sh parallel parallel ||
+  echo "GNU parallel is not installed: tarnavel_sweep cannot run sweeps here (sudo apt-get install parallel)"
+
 [ -f CONC.TXT ] || exit 0
-if ! ../../scripts/install_gnuplot.sh; then
+if ! ../../scripts/install_debian_package.sh gnuplot-nox gnuplot; then
   echo "No picture: gnuplot is not installed (sudo apt-get install gnuplot-nox, then run this script again)"
   exit 0
 fi
