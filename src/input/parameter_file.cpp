@@ -13,8 +13,6 @@ namespace tarnavel {
 
 namespace {
 
-constexpr int kDataLines = 5;
-
 std::string Value(double x) { return fmt::E(x, 14, 6); }
 
 // Concentration units: the text with blanks removed and upper-cased must be
