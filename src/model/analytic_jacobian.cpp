@@ -65,9 +65,10 @@ void AnaJacobian(Run& run, const double* y, Matrix& dfdy, const std::vector<std:
   const int* start = net.term_start.data();
   const Term* term = net.term.data();
   const char* gas = net.gas.data();
+  const bool over_pattern = columns_of_row != nullptr && static_cast<int>(columns_of_row->size()) == n;
   for (int l = 1; l <= n; ++l) {
     double* row = dfdy.Row(l - 1);
-    if (columns_of_row != nullptr && static_cast<int>(columns_of_row->size()) == n) {
+    if (over_pattern) {
       for (int j : (*columns_of_row)[l - 1]) row[j] = 0.0;
     } else {
       for (int j = 0; j < n; ++j) row[j] = 0.0;

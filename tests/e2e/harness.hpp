@@ -48,6 +48,9 @@ ProgramResult RunInReadOnlyDir(const TempDir& dir, const std::vector<std::string
 
 std::vector<std::string> SplitLines(const std::string& text);
 
+// Whether an executable of that name is on the PATH.
+bool OnPath(const std::string& program);
+
 // The text of a file of the project's test data (tests/data/<path>).
 std::string ReadTestData(const std::string& path);
 

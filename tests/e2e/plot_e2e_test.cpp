@@ -24,14 +24,6 @@ namespace fs = std::filesystem;
 const std::string kPlot = std::string(TARNAVEL_SOURCE_DIR) + "/scripts/tarnavel_plot";
 const std::string kChecker = std::string(TARNAVEL_SOURCE_DIR) + "/tests/e2e/check_picture.py";
 
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::istringstream dirs(path != nullptr ? path : "");
-  for (std::string dir; std::getline(dirs, dir, ':');)
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
 ProgramResult Plot(const TempDir& dir, const std::vector<std::string>& args) {
   return RunIn(dir, args, "", kPlot.c_str());
 }

@@ -33,14 +33,6 @@ namespace fs = std::filesystem;
 const std::string kSweep = std::string(TARNAVEL_SOURCE_DIR) + "/scripts/tarnavel_sweep";
 const std::string kUrban = std::string(TARNAVEL_SOURCE_DIR) + "/examples/urban";
 
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::istringstream dirs(path != nullptr ? path : "");
-  for (std::string dir; std::getline(dirs, dir, ':');)
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::ostringstream s;
