@@ -1,26 +1,34 @@
 #!/usr/bin/env bash
-# Builds the readers' libFuzzer targets with clang and runs each for the
-# given number of seconds (default 60) on a seed corpus made from the test
-# inputs. Findings (crashing, hanging or sanitizer-reported inputs) are kept
-# in build-fuzz/findings/<target>/; the script fails when there is any.
+# Builds the readers' libFuzzer targets with clang and runs them on a seed
+# corpus made from the test inputs, as many at once as there are cores.
+# Findings (crashing, hanging or sanitizer-reported inputs) are kept in
+# build-fuzz/findings/<target>/; the script fails when there is any.
 #
-#   scripts/run_fuzzers.sh [SECONDS] [TARGET...]
-#   scripts/run_fuzzers.sh --runs N [TARGET...]
+#   scripts/run_fuzzers.sh [SECONDS] [TARGET...]           each target for SECONDS (default 60)
+#   scripts/run_fuzzers.sh --runs N [TARGET...]            each target for N inputs
+#   scripts/run_fuzzers.sh SECONDS --runs N [TARGET...]    whichever comes first
 #
-# With --runs each target executes N inputs from a fixed random seed and an
-# empty corpus, so that a pass is reproducible (continuous integration).
+# With --runs alone each target starts from an empty corpus and a fixed random
+# seed, so that a pass is reproducible (continuous integration).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)  # the targets work in scratch directories of their own: every path is absolute
-limit=(-max_total_time="${1:-60}")
-label="${1:-60} s"
-if [ "${1:-}" = "--runs" ]; then
-  limit=(-runs="$2" -seed=1)
-  label="$2 inputs, seed 1"
-  shift
+seconds="" runs=""
+if [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
+if [ "${1:-}" = "--runs" ]; then runs=$2; shift 2; fi
+limit=() label=""
+if [ -n "$seconds" ] || [ -z "$runs" ]; then
+  limit+=(-max_total_time="${seconds:-60}") label="${seconds:-60} s"
 fi
-shift || true
+if [ -n "$runs" ]; then
+  limit+=(-runs="$runs") label="${label:+$label or }$runs inputs"
+  if [ -z "$seconds" ]; then limit+=(-seed=1) label="$label, seed 1"; fi
+fi
 jobs=$(nproc 2>/dev/null || echo 2)
+# A small quarantine of freed memory: each input frees everything it
+# allocated, and with the default 256 MB most of the time went to faulting in
+# fresh pages. Freed blocks are still poisoned, so a use after free is caught.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=8}
 
 ./scripts/install_debian_package.sh clang clang++
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNAVEL_FUZZ=ON \
@@ -54,21 +62,42 @@ seed() {
       cp $data/chemkin/h2o2.inp "$dir/$((n++))"
       { cat $data/chemkin/gri30.inp; printf '\0'; cat $data/gri30/gri30_thermo.dat; } >"$dir/$((n++))" ;;
   esac
+  # Inputs that once made the target fail (replayed by the unit tests too).
+  for f in $data/fuzz/$target/*; do
+    if [ -f "$f" ]; then cp "$f" "$dir/regression-$(basename "$f")"; fi
+  done
 }
 
-failed=0
-for target in "${targets[@]}"; do
-  seed "$target"
-  corpus=$root/build-fuzz/corpus/$target findings=$root/build-fuzz/findings/$target
-  if [ "${limit[0]}" != "${limit[0]#-runs}" ]; then rm -rf "$corpus"; fi
+# One target; its summary is printed when it ends, its log kept in build-fuzz/.
+fuzz() {
+  local target=$1 log=$root/build-fuzz/$1.log
+  local corpus=$root/build-fuzz/corpus/$target findings=$root/build-fuzz/findings/$target
+  if [ -z "$seconds" ]; then rm -rf "$corpus"; fi
   mkdir -p "$corpus" "$findings"
-  echo "== $target: $label"
-  if ! build-fuzz/fuzz/fuzz_$target "${limit[@]}" -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$root/build-fuzz/seeds/$target" \
-      2>"$root/build-fuzz/$target.log"; then
-    failed=1
-    echo "   FINDING: see build-fuzz/$target.log and $findings/"
+  local status=0
+  build-fuzz/fuzz/fuzz_$target "${limit[@]}" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$root/build-fuzz/seeds/$target" \
+    2>"$log" || status=$?
+  {
+    echo "== $target: $label"
+    grep -E "stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb" "$log" | sed 's/^/   /' || true
+    if [ "$status" != 0 ]; then echo "   FINDING: see build-fuzz/$target.log and $findings/"; fi
+  } | flock "$root/build-fuzz/.print" cat
+  return "$status"
+}
+
+for target in "${targets[@]}"; do seed "$target"; done
+failed=0 running=0
+for target in "${targets[@]}"; do
+  if [ "$running" -ge "$jobs" ]; then
+    wait -n || failed=1
+    running=$((running - 1))
   fi
-  grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "build-fuzz/$target.log" | sed 's/^/   /' || true
+  fuzz "$target" &
+  running=$((running + 1))
+done
+while [ "$running" -gt 0 ]; do
+  wait -n || failed=1
+  running=$((running - 1))
 done
 exit $failed

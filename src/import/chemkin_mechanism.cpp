@@ -14,10 +14,14 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// White space as the token reader sees it, so that a line that trims to text
+// always holds a token (a form feed or vertical tab alone is an empty line).
+constexpr const char* kWhite = " \t\r\n\v\f";
+
 std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(" \t\r");
+  const auto first = s.find_first_not_of(kWhite);
   if (first == std::string::npos) return "";
-  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+  return s.substr(first, s.find_last_not_of(kWhite) - first + 1);
 }
 
 std::vector<std::string> Tokens(const std::string& s) {

@@ -284,5 +284,17 @@ TEST(ChemkinImport, WhatCannotBeExpressedStopsWithFileLineAndReason) {
   }
 }
 
+// Form feeds and vertical tabs (page breaks of old listings) are white space
+// like blanks: a line of them is an empty line.
+TEST(ChemkinImport, PageBreaksAreWhiteSpace) {
+  const std::string plain = "ELEMENTS H O END\nSPECIES H O OH END\nREACTIONS\nH+O=>OH 1e13 0 0\nEND\n";
+  const std::string broken = "\v\nELEMENTS H O END\n\f\nSPECIES H O OH\f END\nREACTIONS\n \v \nH+O=>OH 1e13 0 0\nEND\n\f";
+  const Mechanism a = ReadMechanism(plain, "plain.inp"), b = ReadMechanism(broken, "broken.inp");
+  EXPECT_EQ(b.elements, a.elements);
+  EXPECT_EQ(b.species, a.species);
+  ASSERT_EQ(b.reactions.size(), 1u);
+  EXPECT_EQ(b.reactions[0].equation, a.reactions[0].equation);
+}
+
 }  // namespace
 }  // namespace tarnavel
