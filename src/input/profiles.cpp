@@ -14,6 +14,7 @@
 #include "driver/stop.hpp"
 #include "input/field_reader.hpp"
 #include "input/species_file.hpp"
+#include "input/working_directory.hpp"
 #include "model/derivs.hpp"
 #include "output/fortran_format.hpp"
 
@@ -167,7 +168,7 @@ void LoadProfile(Run& run, int s) {
     run.msg.name1 = file.name;
     FatalError(run, 11);
   };
-  if (!Opened(file, file.name)) cannot_load();
+  if (!MayRead(run, file.name) || !Opened(file, file.name)) cannot_load();
   double interval = 0.0;
   if (!NextNumber(run, file, interval) || interval == 0.0) cannot_load();
   e.profile_single_pass = interval < 0.0;
@@ -227,7 +228,7 @@ void LoadRadiation(Run& run) {
   file.radiation = true;
   run.msg.name1 = set.hvfile;
   // No file, or entries 0 s apart (the lookup divides by the interval).
-  if (!Opened(file, FindIgnoringCase(set.hvfile)) || set.hvdt == 0.0) FatalError(run, 5);
+  if (!MayRead(run, set.hvfile) || !Opened(file, FindIgnoringCase(set.hvfile)) || set.hvdt == 0.0) FatalError(run, 5);
   ps.radiation.reserve(kRadiationPoints);
   double v = 0.0;
   while (NextNumber(run, file, v)) {

@@ -12,6 +12,7 @@
 #include "input/field_reader.hpp"
 #include "input/periodic_table.hpp"
 #include "input/species_file.hpp"
+#include "input/working_directory.hpp"
 #include "output/fortran_format.hpp"
 #include "output/output_file.hpp"
 
@@ -338,7 +339,7 @@ void OfferEntry(Run& run, const DatabaseCursor& c) {
 void ReadDatabase(Run& run, int d) {
   const ThermoDatabaseSpec& db = run.store.thermo.db[d];
   DatabaseCursor c(db, d);
-  const bool exists = std::filesystem::is_regular_file(db.file);
+  const bool exists = MayRead(run, db.file) && std::filesystem::is_regular_file(db.file);
   if (exists) c.in.open(db.file);
   if (!exists || !c.in) {
     run.msg.name1 = db.file;

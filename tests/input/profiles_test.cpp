@@ -246,6 +246,37 @@ TEST_F(Profiles, UnusableProfileFilesStopTheRun) {
   }
 }
 
+// A profile named inside the input files is read from the working directory
+// or below it only, even when the file exists elsewhere.
+TEST_F(Profiles, ProfilesOutsideTheWorkingDirectoryAreNotRead) {
+  std::filesystem::create_directory("sub");
+  dir.Write("sub/P.DAT", ProfileText(60.0, 3));
+  dir.Write("P.DAT", ProfileText(60.0, 3));
+  const std::string here = std::filesystem::current_path().filename().string();
+  Species("A", "sub/P.DAT");
+  ASSERT_EQ(Read(), 0) << cr.Text();
+  for (const std::string& name : {"../" + here + "/P.DAT", std::filesystem::absolute("P.DAT").string()}) {
+    CapturedRun fresh;
+    ModelStore& s = fresh.run.store;
+    SpeciesEntry& e = s.species[++s.nspec];
+    e.name = "X";
+    e.display = e.held = true;
+    e.profile_name = name;
+    s.profile_in_use = true;
+    s.displayed = 1;
+    int fatal = 0;
+    try {
+      ReadProfilesAndRadiation(fresh.run);
+    } catch (const ProgramStop& stop) {
+      fatal = stop.fatal_number;
+    }
+    EXPECT_EQ(fatal, 11) << name;
+    EXPECT_NE(fresh.Text().find(" Input files may only name files in the working directory: " + name + "\n"),
+              std::string::npos)
+        << fresh.Text();
+  }
+}
+
 TEST_F(Profiles, AValueBeyondSinglePrecisionIsKeptInTheSmallStore) {
   dir.Write("WIDE.DAT", "1\n1.0 3.0E+39\n");
   const int s = Species("X", "WIDE.DAT");

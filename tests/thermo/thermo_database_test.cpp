@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -163,6 +164,22 @@ TEST(ThermoDatabase, DatabasesAreTakenInRowOrderWithReservations) {
   AddModelSpecies(lacking, {"Z", "A", "Q"});
   EXPECT_EQ(ReadAll(lacking), 74);
   EXPECT_NE(lacking.Text().find(" The species:\n 'Q'\n"), std::string::npos) << lacking.Text();
+}
+
+// A database named by an absolute path is not read, even where it exists;
+// the run goes on as for a missing database.
+TEST(ThermoDatabase, DatabasesOutsideTheWorkingDirectoryAreNotRead) {
+  TempWorkDir dir;
+  dir.Write("one.dat", "A\t1\t5\n");
+  const std::string outside = std::filesystem::absolute("one.dat").string();
+  dir.Write("THERM.DAT", outside + "\tFREE\tSP:LA1:LA7\tNONE\n");
+  CapturedRun cr;
+  AddModelSpecies(cr, {"A"});
+  EXPECT_EQ(ReadAll(cr), 74);
+  EXPECT_NE(cr.Text().find(" Input files may only name files in the working directory: " + outside + "\n"),
+            std::string::npos)
+      << cr.Text();
+  EXPECT_NE(cr.Text().find(" CANNOT BE FOUND !!!!"), std::string::npos);
 }
 
 TEST(ThermoDatabase, FixedFieldsAndFaultyValues) {
