@@ -253,7 +253,9 @@ FileShape ShapeOf(int filecode) {
 bool OpenDescriptionFile(Run& run, int filecode, std::ifstream& in) {
   run.reader.filecode = filecode;
   const std::string& name = run.reader.filename[filecode];
-  if (!std::filesystem::is_regular_file(name)) return false;
+  // A name the file system cannot look up (too long, say) is a missing file.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(name, ec)) return false;
   in.open(name);
   return static_cast<bool>(in);
 }

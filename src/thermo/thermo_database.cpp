@@ -339,7 +339,9 @@ void OfferEntry(Run& run, const DatabaseCursor& c) {
 void ReadDatabase(Run& run, int d) {
   const ThermoDatabaseSpec& db = run.store.thermo.db[d];
   DatabaseCursor c(db, d);
-  const bool exists = MayRead(run, db.file) && std::filesystem::is_regular_file(db.file);
+  // A name the file system cannot look up (too long, say) is a missing database.
+  std::error_code ec;
+  const bool exists = MayRead(run, db.file) && std::filesystem::is_regular_file(db.file, ec);
   if (exists) c.in.open(db.file);
   if (!exists || !c.in) {
     run.msg.name1 = db.file;

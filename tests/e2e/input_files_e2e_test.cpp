@@ -135,6 +135,12 @@ TEST(SpeciesFileRun, AMissingFileStopsWithFatal31) {
   TempDir dir;
   WriteSmallModel(dir);
   ExpectFatal(RunIn(dir, {"-SPEC:GONE.DAT"}), 31, {"Species description file GONE.DAT"});
+  // A name too long for the file system is a file that cannot be found.
+  const std::string too_long(300, 'Z');
+  const ProgramResult r = RunIn(dir, {"-SPEC:" + too_long});
+  EXPECT_NE(r.out.find("Species description file " + too_long), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("FATAL Error #  31"), std::string::npos) << r.out;
+  EXPECT_NE(r.status, 0);
 }
 
 TEST(SpeciesFileRun, TheStandardProgramRefusesNinetyOneSpecies) {

@@ -166,20 +166,27 @@ TEST(ThermoDatabase, DatabasesAreTakenInRowOrderWithReservations) {
   EXPECT_NE(lacking.Text().find(" The species:\n 'Q'\n"), std::string::npos) << lacking.Text();
 }
 
-// A database named by an absolute path is not read, even where it exists;
-// the run goes on as for a missing database.
-TEST(ThermoDatabase, DatabasesOutsideTheWorkingDirectoryAreNotRead) {
+// A database named by an absolute path is not read, even where it exists,
+// and a name too long for the file system is no name of a file: the run goes
+// on as for a missing database.
+TEST(ThermoDatabase, DatabasesThatCannotBeReadAreMissing) {
   TempWorkDir dir;
   dir.Write("one.dat", "A\t1\t5\n");
   const std::string outside = std::filesystem::absolute("one.dat").string();
-  dir.Write("THERM.DAT", outside + "\tFREE\tSP:LA1:LA7\tNONE\n");
-  CapturedRun cr;
-  AddModelSpecies(cr, {"A"});
-  EXPECT_EQ(ReadAll(cr), 74);
-  EXPECT_NE(cr.Text().find(" Input files may only name files in the working directory: " + outside + "\n"),
-            std::string::npos)
-      << cr.Text();
-  EXPECT_NE(cr.Text().find(" CANNOT BE FOUND !!!!"), std::string::npos);
+  const struct {
+    std::string name, why;
+  } cases[] = {
+      {outside, " Input files may only name files in the working directory: " + outside + "\n"},
+      {std::string(300, 'z') + ".dat", ""},
+  };
+  for (const auto& c : cases) {
+    dir.Write("THERM.DAT", c.name + "\tFREE\tSP:LA1:LA7\tNONE\n");
+    CapturedRun cr;
+    AddModelSpecies(cr, {"A"});
+    EXPECT_EQ(ReadAll(cr), 74) << c.name;
+    EXPECT_NE(cr.Text().find(c.why), std::string::npos) << cr.Text();
+    EXPECT_NE(cr.Text().find(" Thermodynamic database file " + c.name + "\n CANNOT BE FOUND !!!!"), std::string::npos);
+  }
 }
 
 TEST(ThermoDatabase, FixedFieldsAndFaultyValues) {
