@@ -9,6 +9,7 @@
 
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
+#include "input/working_directory.hpp"
 #include "driver/stop.hpp"
 
 namespace tarnavel {
@@ -253,9 +254,7 @@ FileShape ShapeOf(int filecode) {
 bool OpenDescriptionFile(Run& run, int filecode, std::ifstream& in) {
   run.reader.filecode = filecode;
   const std::string& name = run.reader.filename[filecode];
-  // A name the file system cannot look up (too long, say) is a missing file.
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(name, ec)) return false;
+  if (!RegularFile(name)) return false;
   in.open(name);
   return static_cast<bool>(in);
 }

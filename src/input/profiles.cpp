@@ -89,8 +89,7 @@ bool NextNumber(Run& run, NumberFile& file, double& value) {
 }
 
 bool Opened(NumberFile& file, const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  if (!RegularFile(path)) return false;
   file.in.open(path);
   return static_cast<bool>(file.in);
 }

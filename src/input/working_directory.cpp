@@ -13,6 +13,11 @@ bool InWorkingDirectory(std::string_view name) {
   return normal.empty() || *normal.begin() != "..";
 }
 
+bool RegularFile(const std::string& name) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(name, ec);
+}
+
 bool MayRead(Run& run, const std::string& name) {
   if (InWorkingDirectory(name)) return true;
   run.console.Line("Input files may only name files in the working directory: " + name);

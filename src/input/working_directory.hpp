@@ -16,6 +16,10 @@ struct Run;
 // and for one whose ".." climbs out ("../X.DAT", "a/../../X.DAT").
 bool InWorkingDirectory(std::string_view name);
 
+// True when `name` is a regular file; false for a missing file, a folder, a
+// device and a name the file system cannot look up (too long, say).
+bool RegularFile(const std::string& name);
+
 // InWorkingDirectory, printing why the file is not read when it is outside.
 bool MayRead(Run& run, const std::string& name);
 

@@ -339,9 +339,7 @@ void OfferEntry(Run& run, const DatabaseCursor& c) {
 void ReadDatabase(Run& run, int d) {
   const ThermoDatabaseSpec& db = run.store.thermo.db[d];
   DatabaseCursor c(db, d);
-  // A name the file system cannot look up (too long, say) is a missing database.
-  std::error_code ec;
-  const bool exists = MayRead(run, db.file) && std::filesystem::is_regular_file(db.file, ec);
+  const bool exists = MayRead(run, db.file) && RegularFile(db.file);
   if (exists) c.in.open(db.file);
   if (!exists || !c.in) {
     run.msg.name1 = db.file;
