@@ -1,8 +1,10 @@
 #include "fit/fit_data.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
@@ -44,8 +46,26 @@ bool Split(ReaderState& rd, const std::string& line, int& result) {
 
 std::vector<std::string> Fields(const ReaderState& rd) {
   std::vector<std::string> f;
-  for (int i = 1; i <= rd.nfield; ++i) f.push_back(rd.field[i]);
+  for (int i = 1; i <= std::min(rd.nfield, kMaxFields); ++i) f.push_back(rd.field[i]);
   return f;
+}
+
+// Field `column` of a concentration row. The file is the program's own
+// output and holds one column per displayed species, more than the field
+// reader keeps for a large model: a column beyond those is cut from the line
+// itself, between its delimiters. Empty when the row has no such column.
+std::string_view ModelValue(const ReaderState& rd, int column) {
+  if (column <= kMaxFields) return column <= rd.nfield ? std::string_view(rd.field[column]) : std::string_view{};
+  std::string_view rest(rd.line);
+  for (int i = 1; i < column; ++i) {
+    const size_t cut = rest.find(rd.delim);
+    if (cut == std::string_view::npos) return {};
+    rest.remove_prefix(cut + 1);
+  }
+  rest = rest.substr(0, rest.find(rd.delim));
+  const size_t first = rest.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return rest.substr(first, rest.find_last_not_of(' ') - first + 1);
 }
 
 [[noreturn]] void Unsplittable(Run& run, const std::string& file, const std::string& line, int result) {
@@ -63,7 +83,9 @@ FitData ReadFitData(Run& run, const std::string& name) {
   FitData data;
   ReaderState& rd = run.reader;
   bool header = true;
+  rd.srcline = 0;
   for (std::string line; std::getline(in, line);) {
+    ++rd.srcline;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
     int result = 0;
@@ -73,6 +95,10 @@ FitData ReadFitData(Run& run, const std::string& name) {
     }
     if (IsEnd(rd.field[1])) break;
     if (IsComment(rd.field[1])) continue;
+    if (rd.nfield > kMaxFields) {
+      run.msg.n1 = kMaxFields;
+      Unsplittable(run, name, line, 2);
+    }
     if (header) {
       data.header = Fields(rd);
       header = false;
@@ -164,7 +190,12 @@ int CompareWithData(Run& run, const std::string& model_file, const FitData& data
           const size_t dc = static_cast<size_t>(cmp.data_column[i]) - 1;
           if (dc >= row.fields.size() || Missing(row.fields[dc])) continue;
           const double xd = ToReal(run, row.fields[dc]);
-          const double xm = ToReal(run, rd.field[cmp.model_column[i]]);
+          const std::string_view model = ModelValue(rd, cmp.model_column[i]);
+          if (model.empty()) {
+            run.console.Line("Cannot read own concentration file...soft error..4r3r");
+            FatalError(run, 999);
+          }
+          const double xm = ToReal(run, model);
           switch (cmp.comparator) {
             case 1:
               sum += std::pow((xm - xd) / cmp.weight[i], 2);
