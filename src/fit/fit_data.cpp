@@ -46,7 +46,7 @@ bool Split(ReaderState& rd, const std::string& line, int& result) {
 
 std::vector<std::string> Fields(const ReaderState& rd) {
   std::vector<std::string> f;
-  for (int i = 1; i <= std::min(rd.nfield, kMaxFields); ++i) f.push_back(rd.field[i]);
+  for (int i = 1; i <= rd.nfield; ++i) f.push_back(rd.field[i]);
   return f;
 }
 
@@ -54,18 +54,15 @@ std::vector<std::string> Fields(const ReaderState& rd) {
 // output and holds one column per displayed species, more than the field
 // reader keeps for a large model: a column beyond those is cut from the line
 // itself, between its delimiters. Empty when the row has no such column.
-std::string_view ModelValue(const ReaderState& rd, int column) {
-  if (column <= kMaxFields) return column <= rd.nfield ? std::string_view(rd.field[column]) : std::string_view{};
+std::string ModelValue(const ReaderState& rd, int column) {
+  if (column <= kMaxFields) return column <= rd.nfield ? rd.field[column] : std::string{};
   std::string_view rest(rd.line);
   for (int i = 1; i < column; ++i) {
     const size_t cut = rest.find(rd.delim);
     if (cut == std::string_view::npos) return {};
     rest.remove_prefix(cut + 1);
   }
-  rest = rest.substr(0, rest.find(rd.delim));
-  const size_t first = rest.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return rest.substr(first, rest.find_last_not_of(' ') - first + 1);
+  return Trim(rest.substr(0, rest.find(rd.delim)));
 }
 
 [[noreturn]] void Unsplittable(Run& run, const std::string& file, const std::string& line, int result) {
@@ -190,7 +187,7 @@ int CompareWithData(Run& run, const std::string& model_file, const FitData& data
           const size_t dc = static_cast<size_t>(cmp.data_column[i]) - 1;
           if (dc >= row.fields.size() || Missing(row.fields[dc])) continue;
           const double xd = ToReal(run, row.fields[dc]);
-          const std::string_view model = ModelValue(rd, cmp.model_column[i]);
+          const std::string model = ModelValue(rd, cmp.model_column[i]);
           if (model.empty()) {
             run.console.Line("Cannot read own concentration file...soft error..4r3r");
             FatalError(run, 999);

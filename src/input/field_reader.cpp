@@ -3,14 +3,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <istream>
 
 #include "driver/diagnostics.hpp"
 #include "driver/run.hpp"
-#include "input/working_directory.hpp"
 #include "driver/stop.hpp"
+#include "input/working_directory.hpp"
 
 namespace tarnavel {
 

@@ -1,7 +1,6 @@
 #include "thermo/thermo_database.hpp"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
