@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.hpp"
+#include "core/capacity.hpp"
+#include "core/run.hpp"
 #include "integrate/extrapolation.hpp"
 #include "integrate/numerical_jacobian.hpp"
-#include "model/capacity.hpp"
 
 namespace {
 

@@ -45,7 +45,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.hpp"
+#include "core/run.hpp"
 #include "driver/run_driver.hpp"
 
 namespace fs = std::filesystem;

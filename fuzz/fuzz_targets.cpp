@@ -6,8 +6,8 @@
 #include <sstream>
 #include <vector>
 
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "fit/fit_data.hpp"
 #include "import/chemkin_mechanism.hpp"
 #include "import/model_files.hpp"

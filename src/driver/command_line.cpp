@@ -8,13 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/capacity.hpp"
+#include "core/fortran_format.hpp"
+#include "core/reader_state.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "driver/help_text.hpp"
-#include "driver/run.hpp"
 #include "input/field_reader.hpp"
-#include "output/fortran_format.hpp"
-#include "driver/stop.hpp"
-#include "input/reader_state.hpp"
-#include "model/capacity.hpp"
 
 namespace tarnavel {
 

@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "driver/console.hpp"
+#include "core/console.hpp"
 
 namespace tarnavel {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.hpp"
-#include "driver/run.hpp"
+#include "core/console.hpp"
+#include "core/run.hpp"
 #include "driver/run_driver.hpp"
 
 int main(int argc, char** argv) {

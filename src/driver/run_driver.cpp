@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <string>
 
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
+#include "core/run_clock.hpp"
+#include "core/stop.hpp"
 #include "driver/command_line.hpp"
-#include "driver/diagnostics.hpp"
-#include "driver/main_loop.hpp"
-#include "driver/run.hpp"
-#include "driver/run_clock.hpp"
 #include "driver/stages.hpp"
-#include "driver/stop.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/capacity.hpp"
+#include "core/capacity.hpp"
 
 namespace tarnavel {
 

@@ -2,46 +2,35 @@
 
 #include <string>
 
-#include "driver/main_loop.hpp"
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
+#include "fit/optimisation_driver.hpp"
 #include "input/field_reader.hpp"
 #include "input/formula_weight.hpp"
-#include "input/names_file.hpp"
 #include "input/model_file.hpp"
+#include "input/names_file.hpp"
 #include "input/parameter_file.hpp"
 #include "input/periodic_table.hpp"
 #include "input/profiles.hpp"
 #include "input/species_file.hpp"
+#include "model/analytic_jacobian.hpp"
+#include "model/compile_network.hpp"
+#include "model/derivs.hpp"
+#include "model/profile_lookup.hpp"
+#include "model/state_variables.hpp"
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
 #include "output/kinstat.hpp"
 #include "output/mw_list.hpp"
 #include "output/property_reports.hpp"
-#include "model/compile_network.hpp"
-#include "model/analytic_jacobian.hpp"
-#include "model/derivs.hpp"
-#include "model/state_variables.hpp"
-#include "fit/optimisation_driver.hpp"
+#include "sensitivity/sensitivity_analysis.hpp"
 #include "thermo/thermo_database.hpp"
 #include "thermo/thermo_description.hpp"
+#include "time_loop/loop_stages.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel::stage {
 
-namespace {
-
-// Analysis rows reach the console with show, and never in a quiet run.
-bool EchoAnalysis(const Run& run) { return run.sw.show && !run.sw.quiet; }
-
-// An analysis row from rates recomputed at the current state.
-void WriteRatesRow(Run& run, LoopState& loop, double time) {
-  if (!loop.analysis_file.file.IsOpen()) return;
-  if (loop.refresh_rates != nullptr) loop.refresh_rates(run);
-  WriteAnalysisRow(run, loop.analysis_file, time, EchoAnalysis(run));
-}
-
-
-}  // namespace
 
 void UserPeriodicTable(Run& run) { ReadUserPeriodicTable(run); }
 void ParameterFile(Run& run) { ReadParameterFile(run); }
@@ -135,42 +124,5 @@ void SetUpSensitivity(Run& run, LoopState& loop) {
 void WriteKineticStatistics(Run& run) { WriteKinStat(run); }
 void Optimise(Run& run, LoopState&) { RunOptimisation(run); }
 
-// Radiation (not at output points), held species and additive profiles, by
-// the output base time.
-void RefreshProfiles(Run& run, LoopState& loop, bool radiation_too) {
-  if (radiation_too) LookUpRadiation(run, loop.base_time);
-  LookUpHeldProfiles(run, loop.base_time);
-  ApplyAdditiveProfiles(run, loop.base_time);
-}
-void Derivatives(Run& run, double, const std::vector<double>& y, std::vector<double>& dydx) {
-  if (!run.store.net.compiled) return;
-  ++run.counts.derivs;
-  Derivs(run, &y[1], &dydx[1]);
-}
-
-void IntegratorStep(Run& run, LoopState& loop) { IntegrateStep(run, loop); }
-
-// One concentration row (echoed with show), the property and rate reports
-// and, with per-reaction output, one analysis row at the same time.
-void WriteOutputRow(Run& run, LoopState& loop, double time) {
-  WriteConcRow(run, loop.conc_file, time, run.sw.show);
-  WritePropertyReports(run, loop.reports, time);
-  if (run.sw.sensit_mode == kSensitRates) WriteRatesRow(run, loop, time);
-}
-
-// The final row at the output base time, unless the last output point has
-// just written it: the concentration row goes to the console too unless
-// quiet, and the report and analysis rows go with it so that no time appears
-// twice. The files are then closed and kept.
-void FinishOutputs(Run& run, LoopState& loop) {
-  if (!loop.last_point_wrote || loop.last_row_time != loop.base_time) {
-    WriteConcRow(run, loop.conc_file, loop.base_time, !run.sw.quiet);
-    WritePropertyReports(run, loop.reports, loop.base_time);
-    if (run.sw.sensit_mode == kSensitRates) WriteRatesRow(run, loop, loop.base_time);
-  }
-  CloseConcFile(run, loop.conc_file);
-  CloseAnalysisFile(run, loop.analysis_file);
-  ClosePropertyReports(run, loop.reports);
-}
 
 }  // namespace tarnavel::stage

@@ -1,9 +1,10 @@
 #pragma once
 // The stages the run driver calls, in run order. Each forwards to the
 // subsystem that owns the work; a stage whose subsystem is not part of this
-// program yet leaves the run state as it is.
+// program yet leaves the run state as it is. The calls of the main loop
+// itself and the close of the result files are the time loop's own stages.
 
-#include <vector>
+#include "time_loop/loop_stages.hpp"
 
 namespace tarnavel {
 
@@ -33,13 +34,6 @@ void CreateAnalysisFile(Run& run, LoopState& loop);
 void WriteKineticStatistics(Run& run);
 // The optimisation driver of fit mode.
 void Optimise(Run& run, LoopState& loop);
-
-// Main-loop calls.
-void RefreshProfiles(Run& run, LoopState& loop, bool radiation_too);
-void Derivatives(Run& run, double t, const std::vector<double>& y, std::vector<double>& dydx);
-void IntegratorStep(Run& run, LoopState& loop);
-void WriteOutputRow(Run& run, LoopState& loop, double time);
-void FinishOutputs(Run& run, LoopState& loop);
 
 }  // namespace stage
 }  // namespace tarnavel

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string_view>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
 
 namespace tarnavel {

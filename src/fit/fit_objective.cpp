@@ -4,18 +4,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "driver/diagnostics.hpp"
-#include "driver/main_loop.hpp"
-#include "driver/run.hpp"
-#include "driver/stages.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
+#include "fit/optimisers.hpp"
 #include "input/field_reader.hpp"
 #include "input/profiles.hpp"
 #include "input/species_file.hpp"
 #include "model/derivs.hpp"
 #include "model/state_variables.hpp"
 #include "output/conc_file.hpp"
-#include "fit/optimisers.hpp"
-#include "output/fortran_format.hpp"
+#include "time_loop/loop_stages.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/integration.hpp"
+#include "core/settings.hpp"
+#include "core/store.hpp"
 #include "fit/fit_data.hpp"
-#include "input/settings.hpp"
-#include "model/store.hpp"
+#include "time_loop/integration.hpp"
 
 namespace tarnavel {
 

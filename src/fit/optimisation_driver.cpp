@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
-#include "driver/switches.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
+#include "core/switches.hpp"
 #include "fit/fit_objective.hpp"
 #include "fit/optimisers.hpp"
 #include "input/field_reader.hpp"
-#include "output/fortran_format.hpp"
 
 namespace tarnavel {
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "model/capacity.hpp"
-#include "output/fortran_format.hpp"
+#include "core/capacity.hpp"
+#include "core/fortran_format.hpp"
 
 namespace tarnavel::import {
 

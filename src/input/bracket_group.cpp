@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
 
 namespace tarnavel {

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <istream>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "input/working_directory.hpp"
 
 namespace tarnavel {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 #include "input/names_file.hpp"
 #include "input/periodic_table.hpp"
 #include "input/species_file.hpp"

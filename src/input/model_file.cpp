@@ -5,12 +5,12 @@
 #include <string>
 #include <unordered_map>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
+#include "input/addspec_file.hpp"
 #include "input/field_reader.hpp"
 #include "input/reaction_text.hpp"
-#include "output/addspec_file.hpp"
 
 namespace tarnavel {
 

@@ -9,7 +9,7 @@
 #include <iosfwd>
 #include <string_view>
 
-#include "input/tables.hpp"
+#include "core/tables.hpp"
 
 namespace tarnavel {
 

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <istream>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
 
 namespace tarnavel {

@@ -4,26 +4,15 @@
 // case-sensitively) and atomic masses. A built-in table is always present;
 // with -P or -p the user's PERIODIC.DAT replaces it for the whole run.
 
-#include <array>
 #include <iosfwd>
 #include <string>
 #include <string_view>
 
+#include "core/element_table.hpp"
+
 namespace tarnavel {
 
 struct Run;
-
-inline constexpr int kMaxElements = 106;
-
-struct Element {
-  std::string symbol;  // two characters: "H ", "He"
-  double mass = 0.0;   // atomic mass (g/mol)
-};
-
-struct PeriodicTable {
-  std::array<Element, kMaxElements + 1> element{};  // 1..count, in table order
-  int count = 0;
-};
 
 // Pads or cuts a symbol to the two characters the table compares.
 std::string ElementSymbol(std::string_view text);

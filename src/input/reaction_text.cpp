@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 #include "input/bracket_group.hpp"
 #include "input/field_reader.hpp"
 #include "input/species_file.hpp"

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "input/tables.hpp"
+#include "core/tables.hpp"
 
 namespace tarnavel {
 

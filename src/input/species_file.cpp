@@ -4,10 +4,10 @@
 #include <fstream>
 #include <unordered_map>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
-#include "output/fortran_format.hpp"
 
 namespace tarnavel {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 
 namespace tarnavel {
 

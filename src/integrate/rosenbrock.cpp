@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 #include "integrate/scaled_error.hpp"
 
 namespace tarnavel {

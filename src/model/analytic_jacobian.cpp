@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "driver/run.hpp"
+#include "core/run.hpp"
 #include "model/derivs.hpp"
 
 namespace tarnavel {

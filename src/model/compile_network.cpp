@@ -6,13 +6,13 @@
 #include <unordered_map>
 #include <utility>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
-#include "model/derivs.hpp"
-#include "driver/stop.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "input/species_file.hpp"
+#include "model/derivs.hpp"
 #include "model/state_variables.hpp"
-#include "output/fortran_format.hpp"
 
 namespace tarnavel {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {

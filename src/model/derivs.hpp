@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "model/network.hpp"
+#include "core/network.hpp"
 
 namespace tarnavel {
 

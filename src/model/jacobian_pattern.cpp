@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/run.hpp"
+#include "core/run.hpp"
 
 namespace tarnavel {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/run.hpp"
+#include "core/run.hpp"
 #include "integrate/numerical_jacobian.hpp"
 #include "model/derivs.hpp"
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "input/species_file.hpp"
 #include "model/derivs.hpp"
-#include "output/fortran_format.hpp"
 #include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string_view>
 
-#include "driver/run.hpp"
-#include "output/fortran_format.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 
 namespace tarnavel {
 

@@ -16,7 +16,7 @@
 
 #include <string>
 
-#include "output/output_file.hpp"
+#include "core/output_file.hpp"
 
 namespace tarnavel {
 

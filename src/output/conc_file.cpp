@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "driver/run.hpp"
-#include "output/fortran_format.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 
 namespace tarnavel {
 

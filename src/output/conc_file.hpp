@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "output/output_file.hpp"
+#include "core/output_file.hpp"
 
 namespace tarnavel {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "driver/run.hpp"
-#include "output/fortran_format.hpp"
-#include "output/output_file.hpp"
+#include "core/fortran_format.hpp"
+#include "core/output_file.hpp"
+#include "core/run.hpp"
 
 namespace tarnavel {
 

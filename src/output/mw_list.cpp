@@ -5,10 +5,10 @@
 #include <ostream>
 #include <string>
 
-#include "driver/run.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
 #include "input/species_file.hpp"
-#include "output/fortran_format.hpp"
 
 namespace tarnavel {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string_view>
 
-#include "driver/run.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 #include "model/derivs.hpp"
-#include "output/fortran_format.hpp"
 #include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "output/fortran_format.hpp"
+#include "core/fortran_format.hpp"
 
 namespace tarnavel {
 

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
-#include "driver/diagnostics.hpp"
-#include "driver/main_loop.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
 #include "input/species_file.hpp"
 #include "model/derivs.hpp"
-#include "output/fortran_format.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 
@@ -23,6 +24,9 @@ constexpr double kReachedFraction = 1.0e-12;
 
 // The floor of the stored results used in the tables.
 double ResultFloor(const Run& run) { return run.settings.concunits == kMoleculesPerCm3 ? 1.0e-10 : 1.0e-32; }
+
+// The analysis a loop runs as its study.
+SensitivityRun& Analysis(LoopState& loop) { return static_cast<SensitivityRun&>(*loop.study); }
 
 void Underflow(Run& run, const char* message) {
   run.console.Line(message);
@@ -61,7 +65,7 @@ void WriteBlock(Run& run, SensitivityRun& sr, int r, bool raised, double step, c
 // Puts a parked trajectory into the store: its parameter, its state and its
 // next trial step.
 void LoadBlock(Run& run, LoopState& loop, int r, bool raised) {
-  SensitivityRun& sr = loop.sensit;
+  SensitivityRun& sr = Analysis(loop);
   const int slots = run.store.rspec;
   const std::int64_t first = BlockStart(sr, r, raised, slots);
   SetRateParameter(run, r, sr.store.Read(first));
@@ -74,7 +78,7 @@ double PreviousTime(const SensitivityRun& sr) { return sr.k < 2 ? 0.0 : sr.times
 
 // A perturbed trajectory resumes at the previous analysis time.
 void StartTrajectory(LoopState& loop) {
-  loop.base_time = PreviousTime(loop.sensit);
+  loop.base_time = PreviousTime(Analysis(loop));
   loop.interval_time = 0.0;
   loop.forced_output = false;
 }
@@ -152,7 +156,7 @@ bool Reached(const SensitivityRun& sr, double t) {
 }
 
 void BeginAnalysis(Run& run, LoopState& loop, double t) {
-  SensitivityRun& sr = loop.sensit;
+  SensitivityRun& sr = Analysis(loop);
   for (int s = 1; s <= run.store.rspec; ++s) sr.base[s] = run.store.conc[s];
   OpenAnalysisFiles(run, sr, t);
   sr.store.Open();
@@ -171,7 +175,7 @@ void BeginAnalysis(Run& run, LoopState& loop, double t) {
 
 // The main run takes up again where the analysis found it.
 void EndAnalysis(Run& run, LoopState& loop) {
-  SensitivityRun& sr = loop.sensit;
+  SensitivityRun& sr = Analysis(loop);
   sr.reaction = 0;
   sr.phase = SensitPhase::kMain;
   loop.step_done = sr.saved_step_done;
@@ -204,8 +208,8 @@ std::vector<double> AnalysisTimes(int count, bool times_given, const double* giv
 }
 
 void SetUpSensitivityAnalysis(Run& run, LoopState& loop) {
-  SensitivityRun& sr = loop.sensit;
-  sr = SensitivityRun{};
+  loop.study = std::make_unique<SensitivityRun>();
+  SensitivityRun& sr = Analysis(loop);
   sr.active = true;
   sr.p = run.sw.sensit_pct / 100.0;
   sr.count = run.sw.sensit_count;
@@ -245,12 +249,10 @@ void SetUpSensitivityAnalysis(Run& run, LoopState& loop) {
   }
 }
 
-bool SensitivityRerun(const LoopState& loop) {
-  return loop.sensit.phase == SensitPhase::kLowered || loop.sensit.phase == SensitPhase::kRaised;
-}
+bool SensitivityRun::Rerun() const { return phase == SensitPhase::kLowered || phase == SensitPhase::kRaised; }
 
-void ClipToAnalysisTime(Run& run, LoopState& loop) {
-  const SensitivityRun& sr = loop.sensit;
+void SensitivityRun::ClipStep(Run& run, LoopState& loop) {
+  const SensitivityRun& sr = *this;
   if (sr.k > sr.count) return;
   const double target = sr.times[sr.k];
   if (loop.base_time + loop.trial_step + loop.interval_time > target) {
@@ -260,8 +262,8 @@ void ClipToAnalysisTime(Run& run, LoopState& loop) {
   }
 }
 
-void AfterSensitivityStep(Run& run, LoopState& loop) {
-  SensitivityRun& sr = loop.sensit;
+void SensitivityRun::AfterStep(Run& run, LoopState& loop) {
+  SensitivityRun& sr = *this;
   const double t = loop.step_done + loop.base_time + loop.interval_time;
   if (sr.phase == SensitPhase::kMain) {
     if (sr.k > sr.count || !Reached(sr, t)) {

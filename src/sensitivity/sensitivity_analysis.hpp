@@ -11,17 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "output/output_file.hpp"
+#include "core/output_file.hpp"
 #include "sensitivity/scratch_store.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 
 struct Run;
-struct LoopState;
 
 enum class SensitPhase { kMain = 0, kStarted = 1, kLowered = 2, kRaised = 3 };
 
-struct SensitivityRun {
+// The analysis runs inside the main loop as its study.
+struct SensitivityRun final : LoopStudy {
   bool active = false;            // sensitivity mode 1 in this run
   double p = 0.0;                 // fractional change of the rate parameter
   std::vector<double> times;      // analysis times, 1..count
@@ -37,6 +38,14 @@ struct SensitivityRun {
   double saved_step_done = 0.0, saved_next_step = 0.0, saved_base_time = 0.0, saved_interval = 0.0;
   OutputFile sensit_file, ratio_file;
   std::string row;                // one output row, reused
+
+  // True while a perturbed trajectory runs: no output of any kind then.
+  bool Rerun() const override;
+  // Cuts the trial step so that a step ends exactly at the next analysis time.
+  void ClipStep(Run& run, LoopState& loop) override;
+  // After each integration step: advances the interval, or starts, continues
+  // and ends the analysis at an analysis time.
+  void AfterStep(Run& run, LoopState& loop) override;
 };
 
 // The analysis times of a run of length `simlen`: the TIMES list, or from the
@@ -47,15 +56,5 @@ std::vector<double> AnalysisTimes(int count, bool times_given, const double* giv
 // Before the main loop: the scratch store with every reaction's two blocks at
 // the initial state, the perturbed parameters and the analysis times.
 void SetUpSensitivityAnalysis(Run& run, LoopState& loop);
-
-// True while a perturbed trajectory runs: no output of any kind then.
-bool SensitivityRerun(const LoopState& loop);
-
-// Cuts the trial step so that a step ends exactly at the next analysis time.
-void ClipToAnalysisTime(Run& run, LoopState& loop);
-
-// After each integration step in sensitivity mode: advances the interval, or
-// starts, continues and ends the analysis at an analysis time.
-void AfterSensitivityStep(Run& run, LoopState& loop);
 
 }  // namespace tarnavel

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/output_file.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "input/field_reader.hpp"
 #include "input/periodic_table.hpp"
 #include "input/species_file.hpp"
 #include "input/working_directory.hpp"
-#include "output/fortran_format.hpp"
-#include "output/output_file.hpp"
 
 namespace tarnavel {
 

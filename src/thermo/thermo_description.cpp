@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
 #include "thermo/thermo_database.hpp"
 

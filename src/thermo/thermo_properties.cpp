@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
-#include "output/fortran_format.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 
 namespace tarnavel {
 

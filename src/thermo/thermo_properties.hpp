@@ -9,7 +9,7 @@
 //   S/R  = a1 ln T + a2 T + a3 T^2/2 + a4 T^3/3 + a5 T^4/4 + a7
 //   Cp/R = a1 + a2 T + a3 T^2 + a4 T^3 + a5 T^4
 
-#include "thermo/thermo_data.hpp"
+#include "core/thermo_data.hpp"
 
 namespace tarnavel {
 

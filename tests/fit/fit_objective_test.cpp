@@ -10,11 +10,11 @@
 #include <cmath>
 #include <string>
 
-#include "driver/main_loop.hpp"
+#include "core/stop.hpp"
 #include "driver/run_driver.hpp"
-#include "driver/stop.hpp"
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 namespace {

@@ -5,9 +5,9 @@
 #include <functional>
 #include <sstream>
 
-#include "driver/switches.hpp"
+#include "core/switches.hpp"
+#include "input/addspec_file.hpp"
 #include "input/work_dir.hpp"
-#include "output/addspec_file.hpp"
 #include "support/run_fixture.hpp"
 
 namespace tarnavel {

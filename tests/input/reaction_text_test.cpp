@@ -5,7 +5,7 @@
 #include <functional>
 #include <sstream>
 
-#include "driver/switches.hpp"
+#include "core/switches.hpp"
 #include "support/run_fixture.hpp"
 
 namespace tarnavel {

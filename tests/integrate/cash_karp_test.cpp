@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/stop.hpp"
+#include "core/stop.hpp"
 #include "integrate/cash_karp.hpp"
 #include "integrate/test_systems.hpp"
 #include "support/run_fixture.hpp"

@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "driver/stop.hpp"
+#include "core/stop.hpp"
 #include "integrate/extrapolation.hpp"
 #include "integrate/test_systems.hpp"
 #include "support/run_fixture.hpp"

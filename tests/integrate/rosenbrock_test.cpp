@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/stop.hpp"
+#include "core/stop.hpp"
 #include "integrate/rosenbrock.hpp"
 #include "integrate/test_systems.hpp"
 #include "support/run_fixture.hpp"

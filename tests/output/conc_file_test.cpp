@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/stop.hpp"
+#include "core/stop.hpp"
 #include "output/analysis_file.hpp"
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"

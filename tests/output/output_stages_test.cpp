@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/main_loop.hpp"
 #include "driver/stages.hpp"
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 namespace {

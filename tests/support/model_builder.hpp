@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run.hpp"
+#include "core/run.hpp"
 
 namespace tarnavel::testing {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 
 namespace tarnavel::testing {
 

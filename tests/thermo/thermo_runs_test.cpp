@@ -14,11 +14,11 @@
 #include <utility>
 #include <vector>
 
-#include "driver/main_loop.hpp"
 #include "driver/run_driver.hpp"
 #include "driver/stages.hpp"
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 namespace {

@@ -1,4 +1,4 @@
-#include "output/fortran_format.hpp"
+#include "core/fortran_format.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -5,17 +5,30 @@
 #include <memory>
 #include <vector>
 
-#include "driver/integration.hpp"
-
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
-#include "sensitivity/sensitivity_analysis.hpp"
 #include "output/property_reports.hpp"
+#include "time_loop/integration.hpp"
 
 namespace tarnavel {
 
 struct Run;
 struct Settings;
+struct LoopState;
+
+// A study that runs further trajectories of the model inside the main loop
+// (the sensitivity analysis): it ends steps on its own times, takes the step
+// bookkeeping over after every step, and keeps the output points silent while
+// one of its trajectories runs.
+struct LoopStudy {
+  virtual ~LoopStudy() = default;
+  // True while one of the study's own trajectories runs.
+  virtual bool Rerun() const = 0;
+  // Cuts the trial step before an integration step.
+  virtual void ClipStep(Run& run, LoopState& loop) = 0;
+  // Advances the interval, or the study, after an integration step.
+  virtual void AfterStep(Run& run, LoopState& loop) = 0;
+};
 
 // Time-stepping bookkeeping of the main loop (seconds).
 struct LoopState {
@@ -46,8 +59,9 @@ struct LoopState {
   const std::vector<double>* row_times = nullptr;
   size_t next_row_time = 0;
   bool row_due = false;        // the output point writes a row whatever changed
-  // Sensitivity analysis (mode 1): the perturbed trajectories and their files.
-  SensitivityRun sensit;
+  // A study inside the loop (sensitivity mode 1: the perturbed trajectories
+  // and their files); none in other runs.
+  std::unique_ptr<LoopStudy> study;
   // The integrator and the model it integrates; created once per run.
   std::unique_ptr<Integration> integration;
 };

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostics.hpp"
+#include "core/diagnostics.hpp"
 #include "support/run_fixture.hpp"
 
 namespace tarnavel {

@@ -1,4 +1,4 @@
-#include "driver/main_loop.hpp"
+#include "time_loop/main_loop.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "driver/run_clock.hpp"
+#include "core/run_clock.hpp"
 
 #include <gtest/gtest.h>
 

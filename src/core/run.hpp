@@ -5,15 +5,15 @@
 
 #include <vector>
 
-#include "driver/console.hpp"
-#include "driver/diagnostics.hpp"
-#include "driver/switches.hpp"
-#include "input/names_file.hpp"
-#include "input/periodic_table.hpp"
-#include "input/reader_state.hpp"
-#include "input/settings.hpp"
-#include "model/model_system.hpp"
-#include "model/store.hpp"
+#include "core/console.hpp"
+#include "core/diagnostics.hpp"
+#include "core/element_table.hpp"
+#include "core/names_table.hpp"
+#include "core/reader_state.hpp"
+#include "core/settings.hpp"
+#include "core/store.hpp"
+#include "core/switches.hpp"
+#include "core/work_counts.hpp"
 
 namespace tarnavel {
 

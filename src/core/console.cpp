@@ -1,4 +1,4 @@
-#include "driver/console.hpp"
+#include "core/console.hpp"
 
 #include <istream>
 #include <ostream>

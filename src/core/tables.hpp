@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "model/capacity.hpp"
+#include "core/capacity.hpp"
 
 namespace tarnavel {
 

@@ -1,13 +1,13 @@
-#include "output/addspec_file.hpp"
+#include "input/addspec_file.hpp"
 
 #include <cerrno>
 #include <filesystem>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 #include "input/field_reader.hpp"
 #include "input/species_file.hpp"
-#include "output/fortran_format.hpp"
 
 namespace tarnavel {
 

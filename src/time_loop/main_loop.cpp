@@ -1,14 +1,14 @@
-#include "driver/main_loop.hpp"
+#include "time_loop/main_loop.hpp"
 
 #include <cmath>
 #include <string>
 
-#include "driver/diagnostics.hpp"
-#include "driver/run.hpp"
-#include "driver/stages.hpp"
+#include "core/diagnostics.hpp"
+#include "core/fortran_format.hpp"
+#include "core/run.hpp"
 #include "input/profiles.hpp"
 #include "model/derivs.hpp"
-#include "output/fortran_format.hpp"
+#include "time_loop/loop_stages.hpp"
 
 namespace tarnavel {
 
@@ -77,6 +77,9 @@ void NoteRowTime(LoopState& loop) {
     ++loop.next_row_time;
   }
 }
+
+// True while a study's own trajectory runs.
+bool StudyRerun(const LoopState& loop) { return loop.study != nullptr && loop.study->Rerun(); }
 
 }  // namespace
 
@@ -167,7 +170,7 @@ void RunMainLoop(Run& run, LoopState& loop) {
   for (;;) {
     // A: output point when the interval is complete or a step was forced.
     if (!(run.settings.tstep2 > loop.interval_time) || loop.forced_output) {
-      if (SensitivityRerun(loop)) {
+      if (StudyRerun(loop)) {
         // A perturbed trajectory writes nothing: its interval just closes.
         loop.base_time += loop.interval_time;
         loop.interval_time = 0.0;
@@ -181,8 +184,8 @@ void RunMainLoop(Run& run, LoopState& loop) {
     // B: one integration step.
     stage::RefreshProfiles(run, loop, true);
     for (int s = 3; s <= run.store.rspec; ++s) loop.y[s - 2] = run.store.conc[s];
-    if (ClipTrialStep(run, loop, turbo, SensitivityRerun(loop)) == Clip::kRestart) continue;
-    if (loop.sensit.active) ClipToAnalysisTime(run, loop);
+    if (ClipTrialStep(run, loop, turbo, StudyRerun(loop)) == Clip::kRestart) continue;
+    if (loop.study != nullptr) loop.study->ClipStep(run, loop);
     if (loop.row_times != nullptr) ClipToRowTime(loop);
     stage::Derivatives(run, loop.base_time + loop.interval_time, loop.y, loop.dydx);
     for (int i = 1; i <= n; ++i) loop.yscal[i] = std::max(std::fabs(loop.y[i]), run.settings.yscalmin);
@@ -198,8 +201,8 @@ void RunMainLoop(Run& run, LoopState& loop) {
       loop.step_counter = 0;
     }
     TakeBackState(run, loop);
-    if (loop.sensit.active) {
-      AfterSensitivityStep(run, loop);
+    if (loop.study != nullptr) {
+      loop.study->AfterStep(run, loop);
       continue;
     }
     loop.interval_time += loop.step_done;

@@ -1,12 +1,12 @@
-#include "driver/integration.hpp"
+#include "time_loop/integration.hpp"
 
 #include <algorithm>
 
-#include "driver/main_loop.hpp"
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 #include "integrate/sparse_step_matrix.hpp"
 #include "model/jacobian_pattern.hpp"
+#include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
 

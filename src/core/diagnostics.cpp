@@ -1,14 +1,14 @@
 // Printing of the numbered catalogues: the frame of each catalogue around the
 // message lines of the number, with the caller's values inserted.
 
-#include "driver/diagnostics.hpp"
+#include "core/diagnostics.hpp"
 
 #include <string>
 #include <string_view>
 
-#include "driver/message_catalogue.hpp"
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/message_catalogue.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 
 namespace tarnavel {
 

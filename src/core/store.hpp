@@ -7,11 +7,11 @@
 
 #include <vector>
 
-#include "input/profiles.hpp"
-#include "input/tables.hpp"
-#include "model/capacity.hpp"
-#include "model/network.hpp"
-#include "thermo/thermo_data.hpp"
+#include "core/capacity.hpp"
+#include "core/network.hpp"
+#include "core/profile_store.hpp"
+#include "core/tables.hpp"
+#include "core/thermo_data.hpp"
 
 namespace tarnavel {
 

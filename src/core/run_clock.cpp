@@ -1,8 +1,8 @@
-#include "driver/run_clock.hpp"
+#include "core/run_clock.hpp"
 
 #include <ctime>
 
-#include "output/fortran_format.hpp"
+#include "core/fortran_format.hpp"
 
 namespace tarnavel {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostics.hpp"
+#include "core/diagnostics.hpp"
 #include "support/run_fixture.hpp"
 
 namespace tarnavel {

@@ -1,12 +1,12 @@
-#include "output/output_file.hpp"
+#include "core/output_file.hpp"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <utility>
 
-#include "driver/run.hpp"
-#include "driver/stop.hpp"
+#include "core/run.hpp"
+#include "core/stop.hpp"
 
 namespace tarnavel {
 

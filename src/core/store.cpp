@@ -1,4 +1,4 @@
-#include "model/store.hpp"
+#include "core/store.hpp"
 
 #include <string>
 

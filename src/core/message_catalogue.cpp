@@ -2,7 +2,7 @@
 // are named by where they come from; the slot contents per number are listed
 // in diagnostics.hpp.
 
-#include "driver/message_catalogue.hpp"
+#include "core/message_catalogue.hpp"
 
 #include <map>
 

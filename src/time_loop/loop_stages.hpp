@@ -1,0 +1,26 @@
+#pragma once
+// The calls the main loop makes at each step and output point, and the close
+// of a run's result files: each forwards to the subsystem that owns the work.
+
+#include <vector>
+
+namespace tarnavel {
+
+struct Run;
+struct LoopState;
+
+namespace stage {
+
+void RefreshProfiles(Run& run, LoopState& loop, bool radiation_too);
+void Derivatives(Run& run, double t, const std::vector<double>& y, std::vector<double>& dydx);
+void IntegratorStep(Run& run, LoopState& loop);
+void WriteOutputRow(Run& run, LoopState& loop, double time);
+void FinishOutputs(Run& run, LoopState& loop);
+
+// Analysis rows reach the console with show, and never in a quiet run.
+bool EchoAnalysis(const Run& run);
+// An analysis row from rates recomputed at the current state.
+void WriteRatesRow(Run& run, LoopState& loop, double time);
+
+}  // namespace stage
+}  // namespace tarnavel
