@@ -5,127 +5,11 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "import/chemkin_text.hpp"
+
 namespace tarnavel::import {
 
 namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// White space as the token reader sees it, so that a line that trims to text
-// always holds a token (a form feed or vertical tab alone is an empty line).
-constexpr const char* kWhite = " \t\r\n\v\f";
-
-std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(kWhite);
-  if (first == std::string::npos) return "";
-  return s.substr(first, s.find_last_not_of(kWhite) - first + 1);
-}
-
-std::vector<std::string> Tokens(const std::string& s) {
-  std::istringstream in(s);
-  std::vector<std::string> out;
-  for (std::string t; in >> t;) out.push_back(t);
-  return out;
-}
-
-// A free-format number (exponent letter E or D); false when the whole text
-// is not one.
-bool ParseNumber(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  std::string t = text;
-  for (char& c : t)
-    if (c == 'D' || c == 'd') c = 'E';
-  char* end = nullptr;
-  value = std::strtod(t.c_str(), &end);
-  return end != t.c_str() && *end == '\0';
-}
-
-Number ToNumber(const std::string& text, const std::string& file, int line, const std::string& what) {
-  Number n;
-  n.text = text;
-  if (!ParseNumber(text, n.value)) throw ImportError(file, line, "\"" + text + "\" is not a number (" + what + ")");
-  return n;
-}
-
-// The lines of a text without comments (everything from '!') and carriage returns.
-std::vector<std::string> Lines(const std::string& text, bool keep_comments = false) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!keep_comments) {
-      const auto bang = line.find('!');
-      if (bang != std::string::npos) line.erase(bang);
-    }
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-bool IsKeyword(const std::string& token, const char* full, const char* shortest) {
-  const std::string t = Upper(token);
-  return t == full || (t.size() >= std::string(shortest).size() && std::string(full).rfind(t, 0) == 0);
-}
-
-// Reads one four-line NASA record starting at lines[i]; i is left on its last line.
-ThermoRecord ReadRecord(const std::vector<std::string>& lines, size_t& i, double default_common,
-                        const std::string& file) {
-  ThermoRecord rec;
-  rec.file = file;
-  rec.line = static_cast<int>(i + 1);
-  if (i + 3 >= lines.size()) throw ImportError(file, rec.line, "thermodynamic record cut short (four lines expected)");
-  for (int k = 0; k < 4; ++k) rec.lines[k] = lines[i + k];
-  const std::string& first = rec.lines[0];
-  const auto name_tokens = Tokens(first.substr(0, std::min<size_t>(18, first.size())));
-  if (name_tokens.empty()) throw ImportError(file, rec.line, "thermodynamic record without a species name");
-  rec.name = name_tokens[0];
-  auto field = [&](const std::string& s, size_t from, size_t width, const char* what, double fallback, bool required) {
-    const std::string text = from < s.size() ? Trim(s.substr(from, width)) : "";
-    double v = fallback;
-    if (text.empty()) {
-      if (required) throw ImportError(file, rec.line, std::string("missing ") + what + " of " + rec.name);
-      return v;
-    }
-    if (!ParseNumber(text, v)) throw ImportError(file, rec.line, std::string("unreadable ") + what + " of " + rec.name);
-    return v;
-  };
-  rec.t_low = field(first, 45, 10, "low temperature", 0.0, true);
-  rec.t_high = field(first, 55, 10, "high temperature", 0.0, true);
-  rec.t_common = field(first, 65, 8, "common temperature", default_common, false);
-  std::array<double, 14> a{};
-  for (int k = 0; k < 14; ++k) {
-    const int row = 1 + k / 5, col = k % 5;
-    a[k] = field(rec.lines[row], static_cast<size_t>(col) * 15, 15, "polynomial coefficient", 0.0, true);
-  }
-  for (int k = 0; k < 7; ++k) {
-    rec.high[k] = a[k];
-    rec.low[k] = a[7 + k];
-  }
-  i += 3;
-  return rec;
-}
-
-// Thermodynamic records from lines[i] (just after the THERMO line) to END;
-// i is left on the END line.
-void ReadThermoSection(Mechanism& mech, const std::vector<std::string>& lines, size_t& i, const std::string& file) {
-  double common = 1000.0;
-  // The default temperature line: three numbers.
-  while (i < lines.size() && Trim(lines[i]).empty()) ++i;
-  if (i < lines.size()) {
-    const auto t = Tokens(lines[i]);
-    double v = 0.0;
-    if (t.size() >= 2 && ParseNumber(t[0], v) && ParseNumber(t[1], common)) ++i;
-  }
-  for (; i < lines.size(); ++i) {
-    const std::string line = Trim(lines[i]);
-    if (line.empty()) continue;
-    if (IsKeyword(Tokens(line)[0], "END", "END")) return;
-    mech.thermo.push_back(ReadRecord(lines, i, common, file));
-  }
-}
 
 // Splits one side of an equation into species items; a `+` that ends the
 // text or stands before another `+` belongs to the name (a positive ion).
@@ -307,20 +191,6 @@ void Finish(const Reaction& r, const std::string& file) {
 }
 
 }  // namespace
-
-const ThermoRecord* FindThermo(const Mechanism& mech, const std::string& name) {
-  for (const ThermoRecord& t : mech.thermo)
-    if (t.name == name) return &t;
-  return nullptr;
-}
-
-void ReadThermoFile(Mechanism& mech, const std::string& text, const std::string& file) {
-  const auto lines = Lines(text);
-  size_t i = 0;
-  while (i < lines.size() && Trim(lines[i]).empty()) ++i;
-  if (i < lines.size() && IsKeyword(Tokens(lines[i])[0], "THERMO", "THER")) ++i;
-  ReadThermoSection(mech, lines, i, file);
-}
 
 Mechanism ReadMechanism(const std::string& text, const std::string& file) {
   Mechanism mech;

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "import/nasa_thermo.hpp"
+
 namespace tarnavel::import {
 
 // A reason to stop the import: the file, the line (0 when none applies) and why.
@@ -22,6 +24,14 @@ struct ImportError : std::runtime_error {
   std::string file;
   int line;
   std::string reason;
+};
+
+// Something the import changed, dropped or doubts, with the file and line
+// (0 when none applies) that it concerns: reported, never fatal.
+struct ImportWarning {
+  std::string file;
+  int line = 0;
+  std::string text;
 };
 
 // A number with the text it was read from.
@@ -54,17 +64,6 @@ struct Reaction {
   bool duplicate = false;
 };
 
-// NASA polynomials of one species: the record's four lines as read and
-// their fields.
-struct ThermoRecord {
-  std::string name;
-  std::array<std::string, 4> lines;
-  double t_low = 0.0, t_high = 0.0, t_common = 0.0;
-  std::array<double, 7> high{}, low{};
-  int line = 0;
-  std::string file;
-};
-
 struct Mechanism {
   std::vector<std::string> elements;
   std::vector<std::string> species;
@@ -74,16 +73,10 @@ struct Mechanism {
   bool molecules = false;                 // A in molecules rather than moles
   std::vector<Reaction> reactions;
   std::string file;
+  std::vector<ImportWarning> warnings;  // in the order found
 };
 
 // Reads a CHEMKIN-II mechanism; `file` names it in messages.
 Mechanism ReadMechanism(const std::string& text, const std::string& file);
-
-// Adds the records of a separate thermodynamic file (THERMO header, the
-// default temperature line, four-line records, END) to the mechanism.
-void ReadThermoFile(Mechanism& mech, const std::string& text, const std::string& file);
-
-// The record of a species, or nullptr.
-const ThermoRecord* FindThermo(const Mechanism& mech, const std::string& name);
 
 }  // namespace tarnavel::import

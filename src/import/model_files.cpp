@@ -154,23 +154,6 @@ std::string ParameterFile(const ImportOptions& options) {
   return out.str();
 }
 
-// The database in the classic four-line layout, every record of a mechanism
-// species with its common temperature written out.
-std::string Database(const Mechanism& mech) {
-  std::ostringstream out;
-  out << "THERMO\n   300.000  1000.000  5000.000\n! " << mech.file << ": NASA polynomials of the imported species\n";
-  for (const std::string& name : mech.species) {
-    const ThermoRecord* rec = FindThermo(mech, name);
-    if (rec == nullptr) throw ImportError(mech.file, 0, "no thermodynamic data for species " + name);
-    std::string first = rec->lines[0];
-    if (first.size() < 80) first.resize(80, ' ');
-    if (first.substr(65, 8).find_first_not_of(' ') == std::string::npos) first.replace(65, 8, fmt::F(rec->t_common, 8, 3));
-    out << first << '\n' << rec->lines[1] << '\n' << rec->lines[2] << '\n' << rec->lines[3] << '\n';
-  }
-  out << "END\n";
-  return out.str();
-}
-
 std::string DescriptionFile(const ImportOptions& options) {
   return "# database file\tINPUT descriptors\tMAP descriptors\tDATABASE SPECIAL SWITCHES\tspecies reserved\tcomment\n" +
          options.database +
@@ -217,7 +200,7 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) 
   files.emplace_back("SPECIES.DAT", SpeciesFile(mech, options));
   files.emplace_back("PARM.DAT", ParameterFile(options));
   files.emplace_back("THERM.DAT", DescriptionFile(options));
-  files.emplace_back(options.database, Database(mech));
+  files.emplace_back(options.database, ThermoDatabase(mech));
   return files;
 }
 
