@@ -60,22 +60,28 @@ struct ReactionRecord {
   int srcline = 0;
 };
 
-inline constexpr int kSpecialSlots = 35;
-inline constexpr int kMaxColliders = 12;       // named third bodies of one bracket group
+inline constexpr int kMaxColliders = 20;       // named third bodies of one bracket group
 inline constexpr int kColliderCountSlot = 35;  // slot holding the number of named third bodies
 
 // Special rate-law types.
 enum SpecialType { kThirdBody = 1, kLindemann = 2, kTroe = 3, kSri = 4, kLandauTeller = 30 };
 
-// Parameter slots of the k-th named third body (k = 1..12): its species
-// position (set when the names are resolved) and its efficiency.
-constexpr int ColliderSpeciesSlot(int k) { return 11 + 2 * (k - 1); }
-constexpr int ColliderEfficiencySlot(int k) { return 12 + 2 * (k - 1); }
+// Parameter slots of the k-th named third body (k = 1..20): its species
+// position (set when the names are resolved) and its efficiency. The first
+// twelve fill slots 11..34 in pairs; the others follow the count slot.
+constexpr int ColliderSpeciesSlot(int k) { return k <= 12 ? 11 + 2 * (k - 1) : 36 + 2 * (k - 13); }
+constexpr int ColliderEfficiencySlot(int k) { return ColliderSpeciesSlot(k) + 1; }
+// True for a slot that holds a named third body's efficiency.
+constexpr bool IsColliderEfficiencySlot(int slot) {
+  return (slot >= 12 && slot <= 34 && slot % 2 == 0) || (slot >= 37 && slot % 2 == 1);
+}
+
+inline constexpr int kSpecialSlots = ColliderEfficiencySlot(kMaxColliders);
 
 struct SpecialEntry {              // one KPARR entry
   int type = 0;                    // 1 enhanced third body, 2 LIN, 3 TROE, 4 SRI, 30 LT
   bool absolute = false;           // only the listed colliders count, with absolute weights
-  std::array<double, kSpecialSlots + 1> param{};  // slots 1..35
+  std::array<double, kSpecialSlots + 1> param{};  // slots 1..kSpecialSlots
   // The named third bodies as written, 1..param[35]; resolved to species
   // positions during network compilation, which quotes `line` and `srcline`
   // when a name is no species.

@@ -88,8 +88,8 @@ bool Apply(Run& run, const FitProblem& fit, const std::vector<double>& p) {
       cr.tdep = true;
       cr.mtzero = cr.eazero = false;
     } else if (IsBracket(f.kind)) {
-      if (f.kind >= 212 && f.kind <= 234 && (v < 0.0 || v > 50.0)) return false;
       const int slot = f.kind - kBracketKind;
+      if (IsColliderEfficiencySlot(slot) && (v < 0.0 || v > 50.0)) return false;
       st.special[net.rx[f.item].kptr].param[slot] = v;
       // The generated reverse carries its own copy of the group.
       if (f.item < st.nreact && st.reaction[f.item + 1].reverse && net.rx[f.item + 1].kptr > 0)

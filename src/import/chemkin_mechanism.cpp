@@ -5,11 +5,18 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "core/tables.hpp"
 #include "import/chemkin_text.hpp"
 
 namespace tarnavel::import {
 
 namespace {
+
+// True for a word that opens a section of a mechanism file.
+bool SectionKeyword(const std::string& word) {
+  return IsKeyword(word, "ELEMENTS", "ELEM") || IsKeyword(word, "SPECIES", "SPEC") || IsKeyword(word, "THERMO", "THER") ||
+         IsKeyword(word, "REACTIONS", "REAC") || IsKeyword(word, "TRANSPORT", "TRAN");
+}
 
 // Splits one side of an equation into species items; a `+` that ends the
 // text or stands before another `+` belongs to the name (a positive ion).
@@ -38,12 +45,17 @@ struct ParsedSide {
 
 ParsedSide ParseSide(const Mechanism& mech, std::string text, const std::string& file, int line) {
   ParsedSide out;
-  const auto open = text.find("(+");
-  if (open != std::string::npos && !text.empty() && text.back() == ')') {
+  // The fall-off third body (+M) or (+NAME) usually ends the side, but may
+  // stand between its species too.
+  for (auto open = text.find("(+"); open != std::string::npos; open = text.find("(+", open + 1)) {
+    const auto close = text.find(')', open);
+    if (close == std::string::npos || (close + 1 < text.size() && text[close + 1] != '+')) continue;
     out.falloff = true;
-    out.collider = text.substr(open + 2, text.size() - open - 3);
+    out.collider = text.substr(open + 2, close - open - 2);
     if (Upper(out.collider) == "M") out.collider.clear();
-    text.erase(open);
+    // The + that joins it to the next species goes with it when it opens the side.
+    text.erase(open, close + 1 - open + (open == 0 && close + 1 < text.size() ? 1 : 0));
+    break;
   }
   for (const std::string& item : Items(text)) {
     if (Upper(item) == "M") {
@@ -111,7 +123,6 @@ Reaction ParseReactionLine(const Mechanism& mech, const std::string& raw, const 
   r.products = right.side;
   if (r.reactants.empty() || r.products.empty()) throw ImportError(file, line, "a reaction needs reactants and products");
   if (r.reactants.size() > 3) throw ImportError(file, line, "more than 3 reactants");
-  if (r.products.size() > 3) throw ImportError(file, line, "more than 3 products");
   return r;
 }
 
@@ -138,7 +149,10 @@ void ParseAuxiliary(const Mechanism& mech, Reaction& r, const std::string& raw, 
     }
     const auto close = text.find('/', slash + 1);
     if (close == std::string::npos) throw ImportError(file, line, "missing closing / after " + key);
-    const auto values = Tokens(text.substr(slash + 1, close - slash - 1));
+    // Some authors separate the numbers with commas.
+    std::string list = text.substr(slash + 1, close - slash - 1);
+    std::replace(list.begin(), list.end(), ',', ' ');
+    const auto values = Tokens(list);
     pos = close + 1;
     const std::string upper = Upper(key);
     auto numbers = [&](size_t least, size_t most) {
@@ -183,11 +197,18 @@ void Finish(const Reaction& r, const std::string& file) {
     throw ImportError(file, r.line, "LOW, TROE and SRI belong to fall-off reactions (+M)");
   if (!r.troe.empty() && !r.sri.empty()) throw ImportError(file, r.line, "both TROE and SRI");
   if (r.has_rev && !r.reversible) throw ImportError(file, r.line, "REV on an irreversible reaction");
+  // More than three products are carried by companion reactions, which only
+  // an irreversible reaction allows: the reverse would need them as reactants.
+  if (r.products.size() > 3 && r.reversible && !(r.has_rev && r.rev.a.value == 0.0))
+    throw ImportError(file, r.line, "a reversible reaction with more than 3 products: its reverse has more than 3 reactants");
+  if (r.products.size() > 3 && r.reactants.size() == 3)
+    throw ImportError(file, r.line, "more than 3 products with 3 reactants: no room for companion reactions");
   if (!r.efficiencies.empty() && r.third_body == ThirdBody::kNone)
     throw ImportError(file, r.line, "third-body efficiencies on a reaction without M");
   if (!r.efficiencies.empty() && !r.falloff_collider.empty())
     throw ImportError(file, r.line, "third-body efficiencies with a named fall-off third body");
-  if (r.efficiencies.size() > 12) throw ImportError(file, r.line, "more than 12 third-body efficiencies");
+  if (r.efficiencies.size() > kMaxColliders)
+    throw ImportError(file, r.line, "more than " + std::to_string(kMaxColliders) + " third-body efficiencies");
 }
 
 }  // namespace
@@ -197,7 +218,8 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
   mech.file = file;
   const auto lines = Lines(text);
   Reaction* current = nullptr;
-  bool in_reactions = false;
+  bool in_reactions = false, reactions_done = false;
+  int trailing_first = 0, trailing_last = 0;  // text after the REACTIONS section's END
   for (size_t i = 0; i < lines.size(); ++i) {
     const int line = static_cast<int>(i + 1);
     const std::string trimmed = Trim(lines[i]);
@@ -206,9 +228,11 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
     const std::string head = Upper(t[0]);
     if (!in_reactions && (IsKeyword(head, "ELEMENTS", "ELEM") || IsKeyword(head, "SPECIES", "SPEC"))) {
       const bool elements = head.rfind("ELEM", 0) == 0;
+      const char* section = elements ? "ELEMENTS" : "SPECIES";
       auto& list = elements ? mech.elements : mech.species;
+      std::vector<int> declared_on;  // source line of each name of the list
       bool ended = false;
-      auto take = [&](const std::vector<std::string>& words, size_t from) {
+      auto take = [&](const std::vector<std::string>& words, size_t from, int at) {
         for (size_t k = from; k < words.size(); ++k) {
           if (Upper(words[k]) == "END") {
             ended = true;
@@ -216,12 +240,31 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
           }
           std::string w = words[k];
           if (elements) w = w.substr(0, w.find('/'));  // an atomic weight may follow
-          if (std::find(list.begin(), list.end(), w) == list.end()) list.push_back(w);
+          const auto same = std::find(list.begin(), list.end(), w);
+          if (same == list.end()) {
+            list.push_back(w);
+            declared_on.push_back(at);
+          } else if (!elements) {
+            mech.warnings.push_back({file, at, "species " + w + " is declared twice (first on line " +
+                                                   std::to_string(declared_on[same - list.begin()]) + "); it is kept once"});
+          }
         }
       };
-      take(t, 1);
-      while (!ended && ++i < lines.size()) take(Tokens(lines[i]), 0);
-      if (!ended) throw ImportError(file, line, std::string(elements ? "ELEMENTS" : "SPECIES") + " without END");
+      take(t, 1, line);
+      while (!ended && ++i < lines.size()) {
+        // A section keyword ends a list whose END is missing; that line then
+        // opens its own section.
+        const auto words = Tokens(lines[i]);
+        if (!words.empty() && SectionKeyword(words[0])) {
+          mech.warnings.push_back({file, line, std::string(section) + " without END: the list ends at line " +
+                                                   std::to_string(i + 1) + " (" + words[0] + ")"});
+          --i;
+          ended = true;
+          break;
+        }
+        take(words, 0, static_cast<int>(i + 1));
+      }
+      if (!ended) throw ImportError(file, line, std::string(section) + " without END");
       continue;
     }
     if (!in_reactions && IsKeyword(head, "THERMO", "THER")) {
@@ -230,7 +273,15 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
       if (i >= lines.size()) throw ImportError(file, line, "THERMO without END");
       continue;
     }
-    if (!in_reactions && IsKeyword(head, "REACTIONS", "REAC")) {
+    if (!in_reactions && IsKeyword(head, "TRANSPORT", "TRAN")) {
+      // Transport data play no part in a homogeneous run.
+      while (++i < lines.size() && Upper(Trim(lines[i])).rfind("END", 0) != 0) {
+      }
+      mech.warnings.push_back({file, line, "TRANSPORT section (to line " + std::to_string(std::min(i + 1, lines.size())) +
+                                               ") not used: transport data play no part in a homogeneous run"});
+      continue;
+    }
+    if (!in_reactions && !reactions_done && IsKeyword(head, "REACTIONS", "REAC")) {
       in_reactions = true;
       for (size_t k = 1; k < t.size(); ++k) {
         const std::string u = Upper(t[k]);
@@ -250,6 +301,7 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
     if (in_reactions) {
       if (head == "END") {
         in_reactions = false;
+        reactions_done = true;
         current = nullptr;
         continue;
       }
@@ -262,9 +314,19 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
       }
       continue;
     }
+    if (reactions_done) {
+      // Notes and references that authors append after the last END.
+      if (trailing_first == 0) trailing_first = line;
+      trailing_last = line;
+      continue;
+    }
     throw ImportError(file, line, "unexpected text \"" + t[0] + "\" outside the ELEMENTS, SPECIES, THERMO and REACTIONS sections");
   }
   if (in_reactions) throw ImportError(file, 0, "REACTIONS without END");
+  if (trailing_first > 0)
+    mech.warnings.push_back({file, trailing_first, "text after the END of the reactions (lines " +
+                                                       std::to_string(trailing_first) + " to " +
+                                                       std::to_string(trailing_last) + ") not read"});
   for (const Reaction& r : mech.reactions) Finish(r, file);
   if (mech.species.empty()) throw ImportError(file, 0, "no SPECIES section");
   return mech;

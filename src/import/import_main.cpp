@@ -11,6 +11,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "import/chemkin_mechanism.hpp"
 #include "import/model_files.hpp"
@@ -110,12 +111,20 @@ int main(int argc, char** argv) {
     }
     Mechanism mech = ReadMechanism(ReadFile(mechanism), mechanism);
     if (!thermo.empty()) ReadThermoFile(mech, ReadFile(thermo), thermo);
-    const FileSet files = TranslateMechanism(mech, options);
+    std::vector<ImportWarning> changes;
+    const FileSet files = TranslateMechanism(mech, options, &changes);
     WriteFileSet(files, out);
     std::cout << "Imported " << mech.species.size() << " species and " << mech.reactions.size() << " reactions of "
               << mechanism << " into " << out << ":";
     for (const auto& f : files) std::cout << ' ' << f.first;
     std::cout << '\n';
+    // What was changed or left out, so that it is seen without reading the files.
+    for (const ImportWarning& c : changes) std::cout << "  " << c.text << '\n';
+    if (!mech.warnings.empty()) {
+      std::cout << "  " << mech.warnings.size() << " warning(s):\n";
+      for (const ImportWarning& w : mech.warnings)
+        std::cout << "  " << w.file << (w.line > 0 ? ", line " + std::to_string(w.line) : "") << ": " << w.text << '\n';
+    }
     return 0;
   } catch (const ImportError& e) {
     std::cerr << "tarnavel_import: " << e.what() << "\nNothing was written.\n";

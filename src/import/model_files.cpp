@@ -83,7 +83,21 @@ std::string BracketGroup(const Mechanism& mech, const Reaction& r, double energy
   return group + "]";
 }
 
-std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& records, int& groups) {
+// Products beyond the third ride on companion reactions: the same reactants
+// and rate law, the reactants given back as products, and up to as many new
+// products as slots remain. Each companion's rate equals the reaction's, so
+// every species receives exactly the reaction's rate times its coefficient.
+std::vector<Side> ProductGroups(const Reaction& r) {
+  std::vector<Side> groups(1);
+  for (const auto& item : r.products) {
+    if (groups.back().size() >= 3) groups.push_back(r.reactants);
+    groups.back().push_back(item);
+  }
+  return groups;
+}
+
+std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& records, int& groups,
+                      std::vector<ImportWarning>& changes) {
   // Activation energies are written as activation temperatures E/R, so that
   // the rate constants do not depend on the gas constant of any energy unit.
   const double energy = 1.0 / GasConstantIn(mech.energy_units);
@@ -91,6 +105,7 @@ std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& 
   out << "# " << options.title << ": reactions of " << mech.file
       << "; A in " << options.units << " and s; Ea as E/R in K\n# A\tm\tEa/R\treaction\tsource\n";
   records = groups = 0;
+  int companions = 0, zero_reverses = 0;
   for (const Reaction& r : mech.reactions) {
     // A in molecules becomes A in moles, one Avogadro factor per order above
     // the first, and then A in the files' concentration unit.
@@ -103,16 +118,31 @@ std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& 
     const std::string group = BracketGroup(mech, r, energy, per_mole(Order(r.reactants) + 1.0));
     const std::string source = "line " + std::to_string(r.line) + (r.duplicate ? ", duplicate" : "");
     const bool explicit_reverse = r.reversible && r.has_rev;
+    // A reverse given as REV with A = 0 has no rate: only the forward reaction is written.
+    const bool zero_reverse = explicit_reverse && r.rev.a.value == 0.0;
     const char* arrow = r.reversible && !explicit_reverse ? " = " : " ==> ";
-    out << Value(r.k.a, per_mole(forward_order)) << '\t' << r.k.b.text << '\t' << Value(r.k.e, energy) << '\t'
-        << SideText(r.reactants) << group << arrow << SideText(r.products) << '\t' << source << '\n';
-    records += r.reversible ? 2 : 1;
-    if (!group.empty()) groups += r.reversible ? 2 : 1;
-    if (explicit_reverse) {
+    const std::vector<Side> parts = ProductGroups(r);
+    for (size_t p = 0; p < parts.size(); ++p) {
+      out << Value(r.k.a, per_mole(forward_order)) << '\t' << r.k.b.text << '\t' << Value(r.k.e, energy) << '\t'
+          << SideText(r.reactants) << group << arrow << SideText(parts[p]) << '\t' << source
+          << (p > 0 ? ", companion " + std::to_string(p) : "") << '\n';
+    }
+    companions += static_cast<int>(parts.size()) - 1;
+    const int written = static_cast<int>(parts.size()) + (r.reversible && !zero_reverse ? 1 : 0);
+    records += written;
+    if (!group.empty()) groups += written;
+    if (zero_reverse) ++zero_reverses;
+    if (explicit_reverse && !zero_reverse) {
       out << Value(r.rev.a, per_mole(reverse_order)) << '\t' << r.rev.b.text << '\t' << Value(r.rev.e, energy) << '\t'
           << SideText(r.products) << group << " ==> " << SideText(r.reactants) << '\t' << source << ", REV\n";
     }
   }
+  if (companions > 0)
+    changes.push_back({mech.file, 0, std::to_string(companions) +
+                                         " companion reaction(s) carry the products beyond the third"});
+  if (zero_reverses > 0)
+    changes.push_back({mech.file, 0, std::to_string(zero_reverses) +
+                                         " reverse reaction(s) given as REV with A = 0 not written (no rate)"});
   return out.str();
 }
 
@@ -172,7 +202,8 @@ double UnitsPerMolePerCubicCentimetre(const std::string& units) {
 
 double MolesPerCubicCentimetre(double t, double p) { return p / (kGasConstant * t) * 1.0e-6; }
 
-FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) {
+FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options, std::vector<ImportWarning>* changes) {
+  std::vector<ImportWarning> made;
   const Capacity cap = kLargeCapacity;
   if (static_cast<int>(mech.species.size()) + 2 > cap.max_species)
     throw ImportError(mech.file, 0, std::to_string(mech.species.size()) + " species; the large build holds " +
@@ -190,7 +221,7 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) 
     throw ImportError("options", 0, "temperature, pressure and time span must be positive");
   int records = 0, groups = 0;
   FileSet files;
-  files.emplace_back("MODEL.DAT", ModelFile(mech, options, records, groups));
+  files.emplace_back("MODEL.DAT", ModelFile(mech, options, records, groups, made));
   if (records > cap.max_reactions)
     throw ImportError(mech.file, 0, std::to_string(records) + " reactions with their reverses; the large build holds " +
                                          std::to_string(cap.max_reactions));
@@ -201,15 +232,27 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options) 
   files.emplace_back("PARM.DAT", ParameterFile(options));
   files.emplace_back("THERM.DAT", DescriptionFile(options));
   files.emplace_back(options.database, ThermoDatabase(mech));
+  if (changes != nullptr) changes->insert(changes->end(), made.begin(), made.end());
   return files;
 }
 
 void WriteFileSet(const FileSet& files, const std::filesystem::path& dir) {
   namespace fs = std::filesystem;
+  // A missing folder is made, with its missing parents; they go again when
+  // the files cannot be written.
+  std::vector<fs::path> made;
+  for (fs::path p = dir; !p.empty() && !fs::exists(p); p = p.parent_path()) {
+    made.push_back(p);
+    if (p == p.parent_path()) break;
+  }
+  std::error_code made_ec;
+  fs::create_directories(dir, made_ec);
+  if (made_ec) throw ImportError(dir.string(), 0, "the folder cannot be made: " + made_ec.message());
   std::vector<fs::path> written;
   auto discard = [&]() {
     std::error_code ec;
     for (const fs::path& p : written) fs::remove(p, ec);
+    for (const fs::path& p : made) fs::remove(p, ec);  // innermost first; a folder that is not empty stays
   };
   for (const auto& [name, content] : files) {
     const fs::path temporary = dir / (name + ".import-tmp");

@@ -33,10 +33,13 @@ struct ImportOptions {
 
 using FileSet = std::vector<std::pair<std::string, std::string>>;  // file name, content
 
-// The file names written: MODEL.DAT, SPECIES.DAT, PARM.DAT, THERM.DAT and the database.
-FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options);
+// The file names written: MODEL.DAT, SPECIES.DAT, PARM.DAT, THERM.DAT and the
+// database. What the translation changes (companion reactions, reverses left
+// out) is added to `changes` when given.
+FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options,
+                           std::vector<ImportWarning>* changes = nullptr);
 
-// Writes every file into dir, all or none.
+// Writes every file into dir, all or none; a missing dir is made.
 void WriteFileSet(const FileSet& files, const std::filesystem::path& dir);
 
 // The gas constant in the energy unit of a REACTIONS line (CAL/MOLE,

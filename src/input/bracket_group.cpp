@@ -147,7 +147,7 @@ SpecialEntry ReadBracketGroup(Run& run, std::string_view content, int number) {
     if (g.number_mark[f]) AddFitParameter(run, 199 + f, number, run.reader.srcline);
   }
 
-  // The named third bodies fill the rest; a group has room for twelve.
+  // The named third bodies fill the rest; a group has room for twenty.
   for (int k = 1; f <= g.count; ++k, ++f) {
     if (k > kMaxColliders) FatalError(run, kw.error);
     ReadEfficiency(run, g.efficiency[f], g.efficiency_mark[f], k, number, entry);

@@ -149,18 +149,19 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
   const Network& net = st.net;
   const SpecialEntry& e = st.special[net.rx[r].kptr];
   const double* p = e.param.data();
-  const int colliders = static_cast<int>(p[35]);
+  const int colliders = static_cast<int>(p[kColliderCountSlot]);
   double meff = mtot;
   if (e.absolute) {
     meff = 0.0;
-    for (int k = 0; k < colliders; ++k) {
-      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
-      if (net.gas[s]) meff += p[12 + 2 * k] * x[s];
+    for (int k = 1; k <= colliders; ++k) {
+      const int slot = ColliderSpeciesSlot(k);
+      const int s = static_cast<int>(p[slot]) + 2;
+      if (net.gas[s]) meff += p[slot + 1] * x[s];
     }
   } else {
-    for (int k = 0; k < colliders; ++k) {
-      const int s = static_cast<int>(p[11 + 2 * k]) + 2;
-      meff += (p[12 + 2 * k] - 1.0) * x[s];
+    for (int k = 1; k <= colliders; ++k) {
+      const int slot = ColliderSpeciesSlot(k);
+      meff += (p[slot + 1] - 1.0) * x[static_cast<int>(p[slot]) + 2];
     }
   }
   const double k = BaseRate(net, r);

@@ -246,7 +246,8 @@ TEST(ChemkinImport, EverySpeciesKeepsTheThermodynamicFunctionsOfItsSourcePolynom
 // file, the line and the reason.
 TEST(ChemkinImport, WhatCannotBeExpressedStopsWithFileLineAndReason) {
   const std::string head =
-      "ELEMENTS H O AR END\nSPECIES H H2 O O2 OH H2O H2O2 HO2 AR A1 A2 A3 A4 A5 A6 A7 A8 A9 A10 A11 A12 A13 END\nREACTIONS\n";
+      "ELEMENTS H O AR END\nSPECIES H H2 O O2 OH H2O H2O2 HO2 AR A1 A2 A3 A4 A5 A6 A7 A8 A9 A10 A11 A12 A13 A14 A15 A16 "
+      "A17 A18 A19 A20 A21 END\nREACTIONS\n";
   struct Case {
     const char* body;
     int line;
@@ -256,8 +257,11 @@ TEST(ChemkinImport, WhatCannotBeExpressedStopsWithFileLineAndReason) {
       {"H+O2<=>O+OH 1e13 0 0\n CHEB / 7 4 /\nEND\n", 5, "CHEB cannot be expressed"},
       {"H+O2<=>O+OH 1e13 0 0\n FORD / H 1.5 /\nEND\n", 5, "FORD cannot be expressed"},
       {"H+O+OH+H2O<=>H2+O2+H2O2 1e13 0 0\nEND\n", 4, "more than 3 reactants"},
-      {"H+O2+M<=>HO2+M 1e13 0 0\nA1/2/ A2/2/ A3/2/ A4/2/ A5/2/ A6/2/ A7/2/ A8/2/ A9/2/ A10/2/ A11/2/ A12/2/ A13/2/\nEND\n", 4,
-       "more than 12 third-body efficiencies"},
+      {"H+O2+M<=>HO2+M 1e13 0 0\nA1/2/ A2/2/ A3/2/ A4/2/ A5/2/ A6/2/ A7/2/ A8/2/ A9/2/ A10/2/ A11/2/ A12/2/ A13/2/\n"
+       "A14/2/ A15/2/ A16/2/ A17/2/ A18/2/ A19/2/ A20/2/ A21/2/\nEND\n", 4, "more than 20 third-body efficiencies"},
+      {"H2O2+H<=>H+O+OH+H2 1e13 0 0\nEND\n", 4, "a reversible reaction with more than 3 products"},
+      {"H2O2+H<=>H+O+OH+H2 1e13 0 0\nREV / 1e12 0 0 /\nEND\n", 4, "a reversible reaction with more than 3 products"},
+      {"H+O2+OH=>H2+O+H2O+HO2 1e13 0 0\nEND\n", 4, "no room for companion reactions"},
       {"H+XX<=>OH 1e13 0 0\nEND\n", 4, "species \"XX\" is not declared"},
       {"H+O2(+M)<=>HO2(+M) 1e13 0 0\nEND\n", 4, "needs LOW"},
       {"H+O2 O+OH 1e13 0 0\nEND\n", 4, "no arrow"},

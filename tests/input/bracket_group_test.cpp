@@ -79,16 +79,21 @@ TEST(BracketGroup, KeywordsSelectTheTypeAndFillTheSlots) {
   }
 }
 
-TEST(BracketGroup, TwelveEfficienciesFitAThirteenthStopsTheRun) {
-  std::string twelve;
-  for (int k = 1; k <= kMaxColliders; ++k) twelve += ";X" + std::to_string(k) + "(" + std::to_string(k) + ")";
+TEST(BracketGroup, TwentyEfficienciesFitATwentyFirstStopsTheRun) {
+  std::string full;
+  for (int k = 1; k <= kMaxColliders; ++k) full += ";X" + std::to_string(k) + "(" + std::to_string(k) + ")";
   {
     CapturedRun cr;
-    const SpecialEntry e = ReadBracketGroup(cr.run, "TROE;1;2;3;4;5;6;7" + twelve, 1);
-    EXPECT_EQ(e.param[kColliderCountSlot], 12.0);
-    EXPECT_EQ(e.param[ColliderEfficiencySlot(12)], 12.0);
+    const SpecialEntry e = ReadBracketGroup(cr.run, "TROE;1;2;3;4;5;6;7" + full, 1);
+    EXPECT_EQ(e.param[kColliderCountSlot], 20.0);
+    // The first twelve keep the slots 11..34; the thirteenth follows the count.
     EXPECT_EQ(e.param[34], 12.0);
-    EXPECT_EQ(e.collider[12], "X12");
+    EXPECT_EQ(e.param[37], 13.0);
+    EXPECT_EQ(e.param[ColliderEfficiencySlot(20)], 20.0);
+    EXPECT_EQ(e.param[kSpecialSlots], 20.0);
+    EXPECT_EQ(e.collider[20], "X20");
+    for (int k = 1; k <= kMaxColliders; ++k) EXPECT_TRUE(IsColliderEfficiencySlot(ColliderEfficiencySlot(k))) << k;
+    for (int k = 1; k <= kMaxColliders; ++k) EXPECT_FALSE(IsColliderEfficiencySlot(ColliderSpeciesSlot(k))) << k;
   }
   const struct {
     std::string head;
@@ -96,7 +101,7 @@ TEST(BracketGroup, TwelveEfficienciesFitAThirteenthStopsTheRun) {
   } cases[] = {{"", 79}, {"LIN;1;2;3", 80}, {"TROE;1;2;3;4;5;6;7", 81}, {"SRI;1;2;3;4;5;6;7;8", 82}};
   for (const auto& c : cases) {
     CapturedRun cr;
-    std::string content = c.head + twelve + ";Y(1)";
+    std::string content = c.head + full + ";Y(1)";
     if (c.head.empty()) content.erase(0, 1);
     SCOPED_TRACE(content);
     EXPECT_EQ(FatalOf([&] { ReadBracketGroup(cr.run, content, 1); }), c.fatal);
