@@ -60,7 +60,21 @@ seed() {
     fit_data) printf '# time\tA\n0\t1\n10\t0.5\n20\t0.25\nEND\n' >"$dir/0" ;;
     chemkin_import)
       cp $data/chemkin/h2o2.inp "$dir/$((n++))"
-      { cat $data/chemkin/gri30.inp; printf '\0'; cat $data/gri30/gri30_thermo.dat; } >"$dir/$((n++))" ;;
+      { cat $data/chemkin/gri30.inp; printf '\0'; cat $data/gri30/gri30_thermo.dat; } >"$dir/$((n++))"
+      # The published mechanisms with their dialects: the small ones whole, of
+      # the large ones the head (sections, first reactions and records) and the
+      # tail (last reactions, notes after the END), so that an input stays quick.
+      for d in $data/mechanisms/*/; do
+        local files=() f
+        for f in "$d"*; do
+          case $(basename "$f") in SOURCE.txt | README.md | Readme.md) ;; *) files+=("$f") ;; esac
+        done
+        local mech=${files[0]} therm=${files[1]:-}
+        # The mechanism is the file with a REACTIONS section.
+        if [ -n "$therm" ] && grep -qi '^ *REAC' "$therm"; then mech=${files[1]} therm=${files[0]}; fi
+        { head -c 24000 "$mech"; printf '\0'; [ -z "$therm" ] || head -c 24000 "$therm"; } >"$dir/$((n++))"
+        { tail -c 12000 "$mech"; printf '\0'; [ -z "$therm" ] || tail -c 12000 "$therm"; } >"$dir/$((n++))"
+      done ;;
   esac
   # Inputs that once made the target fail (replayed by the unit tests too).
   for f in $data/fuzz/$target/*; do
