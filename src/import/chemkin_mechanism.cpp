@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 
 #include "core/tables.hpp"
@@ -220,6 +221,7 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
   Reaction* current = nullptr;
   bool in_reactions = false, reactions_done = false;
   int trailing_first = 0, trailing_last = 0;  // text after the REACTIONS section's END
+  std::map<std::string, int> declared_on;      // source line of each species name, over every SPECIES section
   for (size_t i = 0; i < lines.size(); ++i) {
     const int line = static_cast<int>(i + 1);
     const std::string trimmed = Trim(lines[i]);
@@ -230,7 +232,6 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
       const bool elements = head.rfind("ELEM", 0) == 0;
       const char* section = elements ? "ELEMENTS" : "SPECIES";
       auto& list = elements ? mech.elements : mech.species;
-      std::vector<int> declared_on;  // source line of each name of the list
       bool ended = false;
       auto take = [&](const std::vector<std::string>& words, size_t from, int at) {
         for (size_t k = from; k < words.size(); ++k) {
@@ -240,13 +241,12 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
           }
           std::string w = words[k];
           if (elements) w = w.substr(0, w.find('/'));  // an atomic weight may follow
-          const auto same = std::find(list.begin(), list.end(), w);
-          if (same == list.end()) {
+          if (std::find(list.begin(), list.end(), w) == list.end()) {
             list.push_back(w);
-            declared_on.push_back(at);
+            if (!elements) declared_on[w] = at;
           } else if (!elements) {
             mech.warnings.push_back({file, at, "species " + w + " is declared twice (first on line " +
-                                                   std::to_string(declared_on[same - list.begin()]) + "); it is kept once"});
+                                                   std::to_string(declared_on[w]) + "); it is kept once"});
           }
         }
       };
