@@ -40,5 +40,23 @@ TEST(ImportCommand, ARefusedMechanismWritesNothing) {
   }
 }
 
+// --out names a folder that need not exist: it is made for the files, and a
+// refused import leaves no folder behind. The summary names what was changed.
+TEST(ImportCommand, TheOutputFolderIsMadeWhenMissing) {
+  TempDir dir;
+  dir.Write("h2o2.inp", ReadTestData("chemkin/h2o2.inp") + "\nTRANSPORT\nH2 1 38.0 2.92 0.0 0.79 280.0\nEND\n");
+  const ProgramResult made = RunIn(dir, {"h2o2.inp", "--out", "runs/h2/first"}, "", TARNAVEL_IMPORT_EXE);
+  ASSERT_EQ(made.status, 0) << made.out;
+  for (const char* name : {"MODEL.DAT", "SPECIES.DAT", "PARM.DAT", "THERM.DAT", "THERMO.DAT"})
+    EXPECT_TRUE(dir.Exists(std::string("runs/h2/first/") + name)) << name;
+  EXPECT_TRUE(made.Contains("1 warning(s):")) << made.out;
+  EXPECT_TRUE(made.Contains("TRANSPORT section (to line")) << made.out;
+
+  dir.Write("bad.inp", "ELEMENTS H O END\nSPECIES H O2 O OH END\nREACTIONS\nH+O2<=>O+OH 1e13 0 0\nPLOG / 1.0 1e13 0 0 /\nEND\n");
+  const ProgramResult refused = RunIn(dir, {"bad.inp", "--out", "runs/bad"}, "", TARNAVEL_IMPORT_EXE);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/runs/bad"));
+}
+
 }  // namespace
 }  // namespace tarnavel::e2e
