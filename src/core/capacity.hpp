@@ -13,13 +13,18 @@ struct Capacity {
 
 // In the large build a species may take part in every reaction, as reactant and
 // as product: the reactions of published combustion mechanisms gather on a
-// few radicals (OH takes part in over a thousand of LLNL n-heptane's).
-inline constexpr Capacity kLargeCapacity{950, 8900, 2 * 8900, 600};
+// few radicals (OH takes part in over a thousand of LLNL n-heptane's), and
+// their third-body and fall-off reactions, written with their reverses, need
+// several hundred bracket groups (JetSurF 2.0 about 800).
+inline constexpr Capacity kLargeCapacity{950, 8900, 2 * 8900, 2000};
 inline constexpr Capacity kStandardCapacity{90, 856, 300, 70};
 
 // Limits common to both builds.
-inline constexpr int kMaxReactants = 3;
-inline constexpr int kMaxProducts = 3;
+// Species slots of one side of a reaction. Both sides hold the same number, so
+// that the reverse of a reversible reaction swaps them.
+inline constexpr int kMaxReactants = 4;
+inline constexpr int kMaxProducts = 4;
+static_assert(kMaxReactants == kMaxProducts, "a reversible reaction's reverse swaps its sides");
 inline constexpr int kMaxFields = 40;
 inline constexpr int kLineLength = 350;
 

@@ -6,9 +6,24 @@
 #include <array>
 #include <vector>
 
+#include "core/capacity.hpp"
+
 namespace tarnavel {
 
-// Position codes of a term: 2..4 reactant slots 1..3, 6..8 product slots 1..3.
+// Slot layout of a compiled reaction. RSP and PSP hold reactant and product
+// slots 1..4. STOICH holds the reactant slots at 1..4 and the product slots at
+// 5..8. A term's position code is 2..5 for reactant slots 1..4 and 6..9 for
+// product slots 1..4, so STOICH(code - 1) is always the coefficient of the
+// term's slot, and the codes of the first three slots of each side are those
+// of the three-slot layout (2..4 and 6..8).
+inline constexpr int kProductStoich = kMaxReactants;  // STOICH index of product slot j: kProductStoich + j
+constexpr int ReactantPos(int j) { return j + 1; }
+constexpr int ProductPos(int j) { return kProductStoich + j + 1; }
+inline constexpr int kFirstProductPos = ProductPos(1);
+constexpr bool IsProductPos(int pos) { return pos >= kFirstProductPos; }
+constexpr int StoichOfPos(int pos) { return pos - 1; }
+static_assert(ReactantPos(kMaxReactants) < kFirstProductPos && kFirstProductPos == 6);
+
 struct Term {
   int reaction;  // TRX
   int pos;       // TPOS
@@ -17,7 +32,7 @@ struct Term {
 };
 
 // Placeholder indices of empty product slots after normalisation.
-inline constexpr int kEmptyProduct[4] = {0, -6, -7, -8};
+inline constexpr int kEmptyProduct[kMaxProducts + 1] = {0, -6, -7, -8, -9};
 inline constexpr int kEmptyReactant = -5;
 
 inline constexpr int kHv = 1;  // species index of the photon pseudo-species
@@ -26,9 +41,9 @@ inline constexpr int kM = 2;   // species index of the third-body pseudo-species
 struct CompiledReaction {
   int nrct = 0;                       // NRCT: reactant slots used
   int nprd = 0;                       // NPRD: product slots used
-  std::array<int, 4> rsp{};           // RSP(1..3)
-  std::array<int, 4> psp{};           // PSP(1..3)
-  std::array<double, 7> stoich{};     // STOICH(1..6): reactant slots 1..3, product slots 4..6
+  std::array<int, kMaxReactants + 1> rsp{};  // RSP(1..4)
+  std::array<int, kMaxProducts + 1> psp{};   // PSP(1..4)
+  std::array<double, kMaxReactants + kMaxProducts + 1> stoich{};  // STOICH(1..8): reactant slots 1..4, product slots 5..8
   double a = 0.0;                     // pre-exponential factor, the rate constant as read
   double mt = 0.0;                    // temperature exponent
   double ea = 0.0;                    // activation energy
@@ -45,7 +60,7 @@ struct CompiledReaction {
 // The reactions grouped by the form of their rate law, so that DERIVS runs
 // one tight loop per form over small records: first, second and third order
 // with unit coefficients (rate = k x2 x1, k x2 x3 x1, the product order of
-// the general law), and every other law.
+// the general law), and every other law (four reactants among them).
 struct RateForms {
   struct First { int r, s1; };
   struct Second { int r, s1, s2; };

@@ -54,8 +54,8 @@ struct ReactionRecord {
   double extra = kNotGiven;        // third per-reaction parameter
   bool reverse = false;            // generated reverse of a reversible reaction
   bool reversible = false;         // written with '=': the next record is its generated reverse
-  std::array<ReactionItem, kMaxReactants + 1> reactant{};  // 1..3
-  std::array<ReactionItem, kMaxProducts + 1> product{};    // 1..3
+  std::array<ReactionItem, kMaxReactants + 1> reactant{};  // 1..kMaxReactants
+  std::array<ReactionItem, kMaxProducts + 1> product{};    // 1..kMaxProducts
   int special = 0;                 // KPARR entry, 0 when none
   int srcline = 0;
 };

@@ -123,7 +123,8 @@ Reaction ParseReactionLine(const Mechanism& mech, const std::string& raw, const 
   r.reactants = left.side;
   r.products = right.side;
   if (r.reactants.empty() || r.products.empty()) throw ImportError(file, line, "a reaction needs reactants and products");
-  if (r.reactants.size() > 3) throw ImportError(file, line, "more than 3 reactants");
+  if (r.reactants.size() > kMaxReactants)
+    throw ImportError(file, line, "more than " + std::to_string(kMaxReactants) + " reactants");
   return r;
 }
 
@@ -198,12 +199,15 @@ void Finish(const Reaction& r, const std::string& file) {
     throw ImportError(file, r.line, "LOW, TROE and SRI belong to fall-off reactions (+M)");
   if (!r.troe.empty() && !r.sri.empty()) throw ImportError(file, r.line, "both TROE and SRI");
   if (r.has_rev && !r.reversible) throw ImportError(file, r.line, "REV on an irreversible reaction");
-  // More than three products are carried by companion reactions, which only
+  // Products beyond the side's limit are carried by companion reactions, which only
   // an irreversible reaction allows: the reverse would need them as reactants.
-  if (r.products.size() > 3 && r.reversible && !(r.has_rev && r.rev.a.value == 0.0))
-    throw ImportError(file, r.line, "a reversible reaction with more than 3 products: its reverse has more than 3 reactants");
-  if (r.products.size() > 3 && r.reactants.size() == 3)
-    throw ImportError(file, r.line, "more than 3 products with 3 reactants: no room for companion reactions");
+  const std::string most = std::to_string(kMaxProducts);
+  if (r.products.size() > kMaxProducts && r.reversible && !(r.has_rev && r.rev.a.value == 0.0))
+    throw ImportError(file, r.line, "a reversible reaction with more than " + most + " products: its reverse has more than " +
+                                        most + " reactants");
+  if (r.products.size() > kMaxProducts && r.reactants.size() == kMaxReactants)
+    throw ImportError(file, r.line, "more than " + most + " products with " + std::to_string(kMaxReactants) +
+                                        " reactants: no room for companion reactions");
   if (!r.efficiencies.empty() && r.third_body == ThirdBody::kNone)
     throw ImportError(file, r.line, "third-body efficiencies on a reaction without M");
   if (!r.efficiencies.empty() && !r.falloff_collider.empty())

@@ -83,14 +83,14 @@ std::string BracketGroup(const Mechanism& mech, const Reaction& r, double energy
   return group + "]";
 }
 
-// Products beyond the third ride on companion reactions: the same reactants
+// Products beyond the side's limit ride on companion reactions: the same reactants
 // and rate law, the reactants given back as products, and up to as many new
 // products as slots remain. Each companion's rate equals the reaction's, so
 // every species receives exactly the reaction's rate times its coefficient.
 std::vector<Side> ProductGroups(const Reaction& r) {
   std::vector<Side> groups(1);
   for (const auto& item : r.products) {
-    if (groups.back().size() >= 3) groups.push_back(r.reactants);
+    if (groups.back().size() >= static_cast<size_t>(kMaxProducts)) groups.push_back(r.reactants);
     groups.back().push_back(item);
   }
   return groups;
@@ -139,7 +139,7 @@ std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& 
   }
   if (companions > 0)
     changes.push_back({mech.file, 0, std::to_string(companions) +
-                                         " companion reaction(s) carry the products beyond the third"});
+                                         " companion reaction(s) carry the products beyond the first " + std::to_string(kMaxProducts)});
   if (zero_reverses > 0)
     changes.push_back({mech.file, 0, std::to_string(zero_reverses) +
                                          " reverse reaction(s) given as REV with A = 0 not written (no rate)"});

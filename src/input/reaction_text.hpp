@@ -2,7 +2,7 @@
 // The grammar of one reaction text of the model description file:
 //   [coef]name + [coef]name ... ==> [coef]name + ...   irreversible
 //   [coef]name + ... = [coef]name + ...                reversible
-// with blanks ignored, at most three entries a side, an optional bracket
+// with blanks ignored, at most four entries a side, an optional bracket
 // group (+M[...] or +S[...]) for special rate laws, charges written as
 // trailing signs of a name (Cl+++, e-, SO4--), names optionally enclosed in
 // double quotes, and `hv` and `M` for radiation and the third body.
@@ -20,9 +20,9 @@ struct Run;
 // One reaction as its text describes it.
 struct ReactionText {
   bool reversible = false;                                 // written with a single '='
-  int nreactant = 0;                                       // entries used, 1..3
+  int nreactant = 0;                                       // entries used, 1..kMaxReactants
   int nproduct = 0;
-  std::array<ReactionItem, kMaxReactants + 1> reactant{};  // 1..3; unused hold "*"
+  std::array<ReactionItem, kMaxReactants + 1> reactant{};  // 1..kMaxReactants; unused hold "*"
   std::array<ReactionItem, kMaxProducts + 1> product{};
   bool has_group = false;                                  // the text carried a bracket group
   SpecialEntry group;                                      // its special rate-law entry

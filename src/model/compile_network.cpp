@@ -57,10 +57,10 @@ void ResolveReactions(Run& run) {
       if (rec.product[j].name == "*" || rec.product[j].name.empty()) continue;
       ++cr.nprd;
       cr.psp[cr.nprd] = lookup(rec.product[j].name);
-      cr.stoich[3 + cr.nprd] = rec.product[j].coeff;
+      cr.stoich[kProductStoich + cr.nprd] = rec.product[j].coeff;
     }
-    for (int j = cr.nrct + 1; j <= 3; ++j) cr.rsp[j] = kEmptyReactant;
-    for (int j = cr.nprd + 1; j <= 3; ++j) cr.psp[j] = kEmptyProduct[j];
+    for (int j = cr.nrct + 1; j <= kMaxReactants; ++j) cr.rsp[j] = kEmptyReactant;
+    for (int j = cr.nprd + 1; j <= kMaxProducts; ++j) cr.psp[j] = kEmptyProduct[j];
     cr.tdep = rec.arrhenius;
     cr.mt = rec.arrhenius ? rec.m : 0.0;
     cr.ea = rec.arrhenius ? rec.ea : 0.0;
@@ -72,40 +72,34 @@ void ResolveReactions(Run& run) {
 }
 
 // Moves hv or M to reactant slot 1 and removes one of them from the products.
+// The first pseudo-species of reactant slots 2..4 takes slot 1; on the product
+// side slots 2..4 are looked at before slot 1, and the later slots close up.
 void NormalisePseudoSpecies(Network& net, CompiledReaction& cr) {
   for (int j = 1; j <= cr.nrct; ++j)
     if (cr.rsp[j] == kM) net.m_used = true;
-  if (cr.nrct >= 2 && Pseudo(cr.rsp[2])) {
-    std::swap(cr.rsp[1], cr.rsp[2]);
-    std::swap(cr.stoich[1], cr.stoich[2]);
-  } else if (cr.nrct >= 3 && Pseudo(cr.rsp[3])) {
-    std::swap(cr.rsp[1], cr.rsp[3]);
-    std::swap(cr.stoich[1], cr.stoich[3]);
+  for (int j = 2; j <= cr.nrct; ++j) {
+    if (!Pseudo(cr.rsp[j])) continue;
+    std::swap(cr.rsp[1], cr.rsp[j]);
+    std::swap(cr.stoich[1], cr.stoich[j]);
+    break;
   }
-  if (cr.nprd >= 2 && Pseudo(cr.psp[2])) {
-    --cr.nprd;
-    cr.psp[2] = cr.psp[3] < 0 ? kEmptyProduct[2] : cr.psp[3];
-    cr.stoich[5] = cr.stoich[6];
-    cr.stoich[6] = 1.0;
-    cr.psp[3] = kEmptyProduct[3];
-  } else if (cr.nprd >= 3 && Pseudo(cr.psp[3])) {
-    --cr.nprd;
-    cr.stoich[6] = 1.0;
-    cr.psp[3] = kEmptyProduct[3];
-  } else if (cr.nprd >= 1 && Pseudo(cr.psp[1])) {
-    --cr.nprd;
-    cr.psp[1] = cr.psp[2] < 0 ? kEmptyProduct[1] : cr.psp[2];
-    cr.psp[2] = cr.psp[3] < 0 ? kEmptyProduct[2] : cr.psp[3];
-    cr.stoich[4] = cr.stoich[5];
-    cr.stoich[5] = cr.stoich[6];
-    cr.stoich[6] = 1.0;
-    cr.psp[3] = kEmptyProduct[3];
+  int drop = 0;
+  for (int j = 2; j <= cr.nprd && drop == 0; ++j)
+    if (Pseudo(cr.psp[j])) drop = j;
+  if (drop == 0 && cr.nprd >= 1 && Pseudo(cr.psp[1])) drop = 1;
+  if (drop == 0) return;
+  --cr.nprd;
+  for (int j = drop; j < kMaxProducts; ++j) {
+    cr.psp[j] = cr.psp[j + 1] < 0 ? kEmptyProduct[j] : cr.psp[j + 1];
+    cr.stoich[kProductStoich + j] = cr.stoich[kProductStoich + j + 1];
   }
+  cr.psp[kMaxProducts] = kEmptyProduct[kMaxProducts];
+  cr.stoich[kProductStoich + kMaxProducts] = 1.0;
 }
 
 void CheckRepeatedSpecies(Run& run, int r) {
   const CompiledReaction& cr = run.store.net.rx[r];
-  auto repeated = [](const std::array<int, 4>& slot, int n) {
+  auto repeated = [](const auto& slot, int n) {
     for (int i = 1; i <= n; ++i)
       for (int k = i + 1; k <= n; ++k)
         if (slot[i] == slot[k]) return true;
@@ -122,15 +116,16 @@ void CheckRepeatedSpecies(Run& run, int r) {
 
 // Slots of one side sorted by species index, coefficients travelling along.
 struct SortedSide {
-  std::array<std::pair<int, double>, 3> slot{};
+  std::array<std::pair<int, double>, kMaxReactants> slot{};
   int n = 0;
 };
 
-SortedSide Sorted(const std::array<int, 4>& sp, const std::array<double, 7>& stoich, int offset, int n) {
+template <typename Slots>
+SortedSide Sorted(const Slots& sp, const decltype(CompiledReaction::stoich)& stoich, int offset, int n) {
   SortedSide side;
   side.n = n;
   for (int j = 1; j <= n; ++j) side.slot[j - 1] = {sp[j], stoich[offset + j]};
-  for (int i = 1; i < n; ++i)  // three slots at most: insertion sort
+  for (int i = 1; i < n; ++i)  // four slots at most: insertion sort
     for (int k = i; k > 0 && side.slot[k] < side.slot[k - 1]; --k) std::swap(side.slot[k], side.slot[k - 1]);
   return side;
 }
@@ -153,7 +148,7 @@ void CheckDuplicates(Run& run) {
   std::vector<std::pair<SortedSide, SortedSide>> sides(special.size());
   for (size_t i = 0; i < special.size(); ++i) {
     const CompiledReaction& c = net.rx[special[i]];
-    sides[i] = {Sorted(c.rsp, c.stoich, 0, c.nrct), Sorted(c.psp, c.stoich, 3, c.nprd)};
+    sides[i] = {Sorted(c.rsp, c.stoich, 0, c.nrct), Sorted(c.psp, c.stoich, kProductStoich, c.nprd)};
   }
   auto close = [](double x, double y) { return std::fabs(x - y) < 1.0e-80; };
   for (size_t i = 0; i < special.size(); ++i) {
@@ -187,12 +182,12 @@ void ForEachTerm(const CompiledReaction& cr, int r, Visit visit) {
   for (int j = 1; j <= cr.nrct; ++j) {
     bool first = true;
     for (int i = 1; i < j; ++i) first = first && cr.rsp[i] != cr.rsp[j];
-    if (first) visit(cr.rsp[j], Term{r, j + 1, cr.unitr ? -1.0 : -cr.stoich[j]});
+    if (first) visit(cr.rsp[j], Term{r, ReactantPos(j), cr.unitr ? -1.0 : -cr.stoich[j]});
   }
   for (int j = 1; j <= cr.nprd; ++j) {
     bool first = true;
     for (int i = 1; i < j; ++i) first = first && cr.psp[i] != cr.psp[j];
-    if (first) visit(cr.psp[j], Term{r, j + 5, cr.unitp ? 1.0 : cr.stoich[3 + j]});
+    if (first) visit(cr.psp[j], Term{r, ProductPos(j), cr.unitp ? 1.0 : cr.stoich[kProductStoich + j]});
   }
 }
 
@@ -219,13 +214,13 @@ int TermCount(const Network& net, int l) { return net.term_start[l + 1] - net.te
 
 bool HasReactantTerm(const Network& net, int l) {
   for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k)
-    if (net.term[k].pos < 5) return true;
+    if (!IsProductPos(net.term[k].pos)) return true;
   return false;
 }
 
 bool HasProductTerm(const Network& net, int l) {
   for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k)
-    if (net.term[k].pos >= 5) return true;
+    if (IsProductPos(net.term[k].pos)) return true;
   return false;
 }
 
@@ -244,10 +239,8 @@ void MoveSpeciesUp(ModelStore& st, std::vector<char>& flags, int from, int to) {
   };
   for (int r = 1; r <= st.nreact; ++r) {
     CompiledReaction& cr = st.net.rx[r];
-    for (int j = 1; j <= 3; ++j) {
-      renumber(cr.rsp[j]);
-      renumber(cr.psp[j]);
-    }
+    for (int j = 1; j <= kMaxReactants; ++j) renumber(cr.rsp[j]);
+    for (int j = 1; j <= kMaxProducts; ++j) renumber(cr.psp[j]);
   }
 }
 
@@ -264,15 +257,21 @@ void ShowReactionArray(Run& run) {
   con.Line("Number of reactions (NREACT): " + std::to_string(st.nreact));
   for (int r = 1; r <= st.nreact; ++r) {
     const CompiledReaction& cr = net.rx[r];
+    // A reaction of up to three species a side shows three slots a side; one
+    // with a fourth species on either side shows four.
+    const int slots = std::max(cr.nrct, cr.nprd) > 3 ? 4 : 3;
     std::string line = "Reaction # " + std::to_string(r) + " " + fmt::E(net.rk[r], 14, 6);
-    for (int v : {cr.nrct, cr.rsp[1], cr.rsp[2], cr.rsp[3], cr.nprd, cr.psp[1], cr.psp[2], cr.psp[3]})
-      line += " " + std::to_string(v);
+    line += " " + std::to_string(cr.nrct);
+    for (int j = 1; j <= slots; ++j) line += " " + std::to_string(cr.rsp[j]);
+    line += " " + std::to_string(cr.nprd);
+    for (int j = 1; j <= slots; ++j) line += " " + std::to_string(cr.psp[j]);
     con.Line(line);
     if (cr.tdep)
       con.Line("   A ---^  MT=" + fmt::E(cr.mt, 14, 6) + " EA=" + fmt::E(cr.ea, 14, 6) + " A=" +
                fmt::E(cr.a, 14, 6));
     std::string coeffs;
-    for (int j = 1; j <= 6; ++j) coeffs += fmt::F(cr.stoich[j], 11, 6);
+    for (int j = 1; j <= slots; ++j) coeffs += fmt::F(cr.stoich[j], 11, 6);
+    for (int j = 1; j <= slots; ++j) coeffs += fmt::F(cr.stoich[kProductStoich + j], 11, 6);
     con.Line(coeffs);
   }
 }
@@ -285,8 +284,8 @@ void ShowTerms(Run& run, int lists) {
     for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) {
       const Term& t = net.term[k];
       const CompiledReaction& cr = net.rx[t.reaction];
-      const double coeff = t.pos < 5 ? cr.stoich[t.pos - 1] : cr.stoich[t.pos - 2];
-      line += " " + fmt::E((t.pos < 5 ? -1.0 : 1.0) * coeff * net.rk[t.reaction], 14, 6);
+      const double coeff = cr.stoich[StoichOfPos(t.pos)];
+      line += " " + fmt::E((IsProductPos(t.pos) ? 1.0 : -1.0) * coeff * net.rk[t.reaction], 14, 6);
       for (int j = 1; j <= cr.nrct; ++j) line += " " + Trimmed(st.species[cr.rsp[j]].name);
     }
     run.console.Line(line);
@@ -299,7 +298,7 @@ void CheckCharges(Run& run) {
     const CompiledReaction& cr = st.net.rx[r];
     double sum = 0.0;
     for (int j = 1; j <= cr.nrct; ++j) sum += st.species[cr.rsp[j]].charge * cr.stoich[j];
-    for (int j = 1; j <= cr.nprd; ++j) sum -= st.species[cr.psp[j]].charge * cr.stoich[3 + j];
+    for (int j = 1; j <= cr.nprd; ++j) sum -= st.species[cr.psp[j]].charge * cr.stoich[kProductStoich + j];
     if (std::fabs(sum) > 1.0e-11) {
       run.msg.n1 = r;
       run.msg.name1 = ReactionText(run, r);
@@ -330,7 +329,7 @@ void CheckMasses(Run& run) {
       const SpeciesEntry& e = st.species[cr.psp[j]];
       if (Massless(e, cr.psp[j])) continue;
       known = known && e.mass_known;
-      sum -= cr.stoich[3 + j] * e.mw;
+      sum -= cr.stoich[kProductStoich + j] * e.mw;
     }
     run.msg.n1 = r;
     run.msg.n2 = cr.srcline;
@@ -388,7 +387,7 @@ std::string ReactionText(const Run& run, int r) {
   std::string text;
   for (int j = 1; j <= cr.nrct; ++j) text += (j > 1 ? " + " : "") + item(cr.rsp[j], cr.stoich[j]);
   text += " ==>";
-  for (int j = 1; j <= cr.nprd; ++j) text += (j > 1 ? " + " : " ") + item(cr.psp[j], cr.stoich[3 + j]);
+  for (int j = 1; j <= cr.nprd; ++j) text += (j > 1 ? " + " : " ") + item(cr.psp[j], cr.stoich[kProductStoich + j]);
   return text;
 }
 
@@ -423,11 +422,12 @@ void CompileNetwork(Run& run) {
     // 4-5. hv and M.
     NormalisePseudoSpecies(net, cr);
     // 6. Unused slots count as unit coefficients.
-    for (int j = cr.nrct + 1; j <= 3; ++j) cr.stoich[j] = 1.0;
-    for (int j = cr.nprd + 1; j <= 3; ++j) cr.stoich[3 + j] = 1.0;
+    for (int j = cr.nrct + 1; j <= kMaxReactants; ++j) cr.stoich[j] = 1.0;
+    for (int j = cr.nprd + 1; j <= kMaxProducts; ++j) cr.stoich[kProductStoich + j] = 1.0;
     // 7. Unit-stoichiometry flags.
-    cr.unitr = UnitCoefficient(cr.stoich[1]) && UnitCoefficient(cr.stoich[2]) && UnitCoefficient(cr.stoich[3]);
-    cr.unitp = UnitCoefficient(cr.stoich[4]) && UnitCoefficient(cr.stoich[5]) && UnitCoefficient(cr.stoich[6]);
+    cr.unitr = cr.unitp = true;
+    for (int j = 1; j <= kMaxReactants; ++j) cr.unitr = cr.unitr && UnitCoefficient(cr.stoich[j]);
+    for (int j = 1; j <= kMaxProducts; ++j) cr.unitp = cr.unitp && UnitCoefficient(cr.stoich[kProductStoich + j]);
   }
   if ((run.sw.debug & 8) != 0) ShowReactionArray(run);
   // 8. A species repeated on one side must be written with a coefficient.

@@ -198,6 +198,8 @@ void BuildRateForms(Network& net, int nreact) {
   for (int r = 1; r <= nreact; ++r) {
     const CompiledReaction& cr = net.rx[r];
     const auto& s = cr.rsp;
+    // Four reactants with unit coefficients are rare enough to take the
+    // general law, whose unit branch multiplies them directly.
     if (!cr.unitr || cr.nrct < 1 || cr.nrct > 3) {
       f.other.push_back(r);
     } else if (cr.nrct == 1) {

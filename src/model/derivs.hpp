@@ -12,7 +12,8 @@ struct Run;
 struct ModelStore;
 
 // The mass-action rate of one reaction with rate constant rk over the full
-// state x (by species index).
+// state x (by species index). With unit coefficients the reactant slots are
+// multiplied in the order slot 2, 3, 4, then slot 1 (hv or M when present).
 inline double ReactionRate(const CompiledReaction& cr, double rk, const double* x) {
   if (cr.unitr) {
     switch (cr.nrct) {
@@ -20,8 +21,10 @@ inline double ReactionRate(const CompiledReaction& cr, double rk, const double* 
         return rk * x[cr.rsp[1]];
       case 2:
         return rk * x[cr.rsp[2]] * x[cr.rsp[1]];
-      default:
+      case 3:
         return rk * x[cr.rsp[2]] * x[cr.rsp[3]] * x[cr.rsp[1]];
+      default:
+        return rk * x[cr.rsp[2]] * x[cr.rsp[3]] * x[cr.rsp[4]] * x[cr.rsp[1]];
     }
   }
   double rr = rk;

@@ -38,13 +38,13 @@ std::vector<std::string> KinStatLines(const Run& run) {
   const char delim = run.settings.outdelim;
   const int n = st.Equations();
 
-  // Terms at a product position (code 5 and above) form the species; those at
+  // Terms at a product position (code 6 and above) form the species; those at
   // a reactant position consume it.
   std::vector<int> sources(n + 1, 0), sinks(n + 1, 0);
   long all_sources = 0, all_sinks = 0;
   for (int l = 1; l <= n && l + 1 < static_cast<int>(net.term_start.size()); ++l) {
     for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) {
-      if (net.term[k].pos >= 5) {
+      if (IsProductPos(net.term[k].pos)) {
         ++sources[l];
       } else {
         ++sinks[l];

@@ -116,7 +116,7 @@ void SpeciesRatesRow(Run& run, PropertyReports& rep, double time) {
     for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) {
       const Term& t = net.term[k];
       const double contribution = t.coeff * st.rate[t.reaction];
-      if (t.pos >= 5) {
+      if (IsProductPos(t.pos)) {
         formation += contribution;
       } else {
         destruction += contribution;

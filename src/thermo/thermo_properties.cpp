@@ -85,9 +85,9 @@ ReactionChange ReactionChangeOf(const Network& net, int r) {
   for (int j = 1; j <= cr.nprd; ++j) {
     const int s = cr.psp[j];
     if (s < 3) continue;
-    c.h_rt += cr.stoich[3 + j] * net.h_rt[s];
-    c.s_r += cr.stoich[3 + j] * net.s_r[s];
-    c.moles += cr.stoich[3 + j];
+    c.h_rt += cr.stoich[kProductStoich + j] * net.h_rt[s];
+    c.s_r += cr.stoich[kProductStoich + j] * net.s_r[s];
+    c.moles += cr.stoich[kProductStoich + j];
   }
   return c;
 }

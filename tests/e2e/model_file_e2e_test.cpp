@@ -72,7 +72,7 @@ TEST(ModelFileRun, MalformedReactionsStopWithTheirMessages) {
        {"An illformed reaction line has been found", "in MODEL.DAT!!", "Remember to place charges on species on the",
         "right-hand side, ie. Cl+++ .", "Remember to use '==>' to represent 'produces'",
         "on a reaction line. Check for other possible errors.", "Please correct."}},
-      {"1.0E-3\tA ==> B + C + D + E", 40,
+      {"1.0E-3\tA ==> B + C + D + E + F", 40,
        {"You have exceeded the number of products", "that can appear in one reaction.",
         "Try to split the global reaction", "into two global reactions.\tYou can do this with",
         "with ANY global reaction.", "-OR-", "Contact company for an upgrade."}},

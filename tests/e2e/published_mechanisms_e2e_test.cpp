@@ -96,6 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         Published{"llnl_nc7_v31", "nc7_ver3.1_mech.txt", "n_heptane_v3.1_therm.dat.txt", "NC7H16=1,O2=11,N2=41.36",
                   "1e-7", false},
         Published{"llnl_ic8_v3", "ic8_ver3_mech.txt", "prf_v3_therm_dat.txt", "IC8H18=1,O2=12.5,N2=47", "1e-7", false},
+        Published{"jetsurf2", "Mech_JetSurF2.0.txt", "Thermdat.txt", "NC12H26=1,O2=18.5,N2=69.56", "1e-7", false},
         Published{"syngas_creck", "kinetics.CHEMKIN.CKI", "thermo.CHEMKIN.CKT", "H2=1,CO=1,O2=1,N2=3.76", "", false},
         Published{"aramco13", "AramcoMech_1.3_C4_chem.dat", "AramcoMech_1.3_therm.dat", kMethane, "", false},
         Published{"nox_glarborg2018", "mech.dat", "thermo.dat", kMethane, "", false},

@@ -185,11 +185,11 @@ TEST(ModelFile, BadLinesStopWithTheirNumbers) {
       {"0.0\t1\t2\tA==>B\n", 87},
       {"1.0\t2.0\tA==>B\n", 14},              // three fields: k, reaction, comment
       {"1\t2\t3\tA==>B\tcomment\textra\n", 2},
-      {"1.0\tA+M[N2(1.4)]==>B+C+D+E\n", 40},  // the reaction text after the rate fields
+      {"1.0\tA+M[N2(1.4)]==>B+C+D+E+F\n", 40},  // the reaction text after the rate fields
   };
   for (const Case& c : cases) {
     CapturedRun cr;
-    LoadSpecies(cr, {"A", "B", "C", "D", "E"});
+    LoadSpecies(cr, {"A", "B", "C", "D", "E", "F"});
     SCOPED_TRACE(c.text);
     EXPECT_EQ(Read(cr, c.text), c.fatal);
   }

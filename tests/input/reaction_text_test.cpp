@@ -152,7 +152,7 @@ TEST(ReactionText, MalformedTextsStopWithTheirNumbers) {
       {"A==>", 15},            {"2==>B", 15},          {"A==>\"\"", 15},
       {"+A==>B", 24},          {"-A==>B", 24},         {"==>B", 24},           {"A==>+B", 24},
       {"A=-B", 24},            {"M[N2(1)]==>B", 24},
-      {"A+B+C+D==>E", 39},     {"A+A+B+C+D==>E", 39},  {"A==>B+C+D+E", 40},
+      {"A+B+C+D+F==>E", 39},   {"A+A+B+C+D+F==>E", 39}, {"A==>B+C+D+E+F", 40},
       {"A==>\"+\"", 28},
       {"1.2.3A==>B", 88},      {"0H+O2==>HO2", 88},    {"A==>0.0B", 88},
   };
@@ -166,9 +166,9 @@ TEST(ReactionText, MalformedTextsStopWithTheirNumbers) {
 TEST(ReactionText, TheMessageQuotesTheLineAndItsSourceLine) {
   CapturedRun cr;
   cr.run.reader.filecode = kModelFile;
-  cr.run.reader.line = "1.0E-12\tA+B+C+D==>E\tfour reactants";
+  cr.run.reader.line = "1.0E-12\tA+B+C+D+F==>E\tfive reactants";
   cr.run.reader.srcline = 7;
-  EXPECT_EQ(FatalOf([&] { ParseReactionText(cr.run, "A+B+C+D==>E", 1); }), 39);
+  EXPECT_EQ(FatalOf([&] { ParseReactionText(cr.run, "A+B+C+D+F==>E", 1); }), 39);
   const std::vector<std::string> expected = {
       "",
       " ******************** FATAL ERROR ***********************",
@@ -182,7 +182,7 @@ TEST(ReactionText, TheMessageQuotesTheLineAndItsSourceLine) {
       " -OR-",
       " Contact company for an upgrade.",
       " LINE READS:",
-      " ' 1.0E-12\tA+B+C+D==>E\tfour reactants '",
+      " ' 1.0E-12\tA+B+C+D+F==>E\tfive reactants '",
       " ( source line # 7 )",
       "",
       " Simulation TERMINATED with FATAL ERROR.",

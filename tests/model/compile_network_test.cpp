@@ -66,8 +66,8 @@ TEST_F(Compile, PhotonsOnTheProductSideAreRemovedFromAnySlot) {
   EXPECT_EQ(r.nprd, 2);
   EXPECT_EQ(r.psp[1], Index("B"));
   EXPECT_EQ(r.psp[2], Index("C"));
-  EXPECT_DOUBLE_EQ(r.stoich[5], 2.0);
-  EXPECT_DOUBLE_EQ(r.stoich[6], 1.0);
+  EXPECT_DOUBLE_EQ(r.stoich[kProductStoich + 2], 2.0);
+  EXPECT_DOUBLE_EQ(r.stoich[kProductStoich + 3], 1.0);
   EXPECT_FALSE(r.unitp);
   EXPECT_FALSE(st.net.m_used);
 }
