@@ -22,18 +22,12 @@
 #include "thermo/thermo_database.hpp"
 #include "thermo/thermo_description.hpp"
 #include "thermo/thermo_properties.hpp"
+#include "support/test_data.hpp"
 
 namespace tarnavel {
 namespace {
 
 using namespace import;
-
-std::string Data(const std::string& name) {
-  std::ifstream in(std::string(TARNAVEL_TEST_DATA_DIR) + "/" + name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 const std::string& File(const FileSet& files, const std::string& name) {
   for (const auto& f : files)
@@ -91,7 +85,7 @@ struct MechanismCase {
 // kcal/mol, a fall-off reaction with a named third body, SRI broadening with
 // five parameters, an explicit reverse and an irreversible reaction.
 std::string OtherForms() {
-  const std::string h2o2 = Data("chemkin/h2o2.inp");
+  const std::string h2o2 = testing::TestData("chemkin/h2o2.inp");
   return h2o2.substr(0, h2o2.find("REACTIONS")) +
          "REACTIONS KCAL/MOLE MOLECULES\n"
          "H+O2(+AR)<=>HO2(+AR)   1.0E-12   0.5  1.2\n"
@@ -124,8 +118,8 @@ const std::vector<MechanismCase>& Cases() {
 
 Mechanism Read(const MechanismCase& mc) {
   const bool text = mc.mechanism.find('\n') != std::string::npos;
-  Mechanism mech = ReadMechanism(text ? mc.mechanism : Data(mc.mechanism), text ? "test.inp" : mc.mechanism);
-  if (mc.thermo) ReadThermoFile(mech, Data(mc.thermo), mc.thermo);
+  Mechanism mech = ReadMechanism(text ? mc.mechanism : testing::TestData(mc.mechanism), text ? "test.inp" : mc.mechanism);
+  if (mc.thermo) ReadThermoFile(mech, testing::TestData(mc.thermo), mc.thermo);
   return mech;
 }
 

@@ -20,18 +20,12 @@
 #include "thermo/thermo_database.hpp"
 #include "thermo/thermo_description.hpp"
 #include "thermo/thermo_properties.hpp"
+#include "support/test_data.hpp"
 
 namespace tarnavel {
 namespace {
 
 using namespace import;
-
-std::string ThermoData(const std::string& name) {
-  std::ifstream in(std::string(TARNAVEL_TEST_DATA_DIR) + "/chemkin/thermo/" + name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Every record of a file, each species taken as used.
 Mechanism ReadAll(const std::string& text, const std::string& file) {
@@ -91,7 +85,7 @@ TEST(NasaThermoRecords, EveryPublishedDialectReadsItsFields) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + c.species + ": " + c.dialect);
-    const Mechanism mech = ReadAll(ThermoData(c.file), c.file);
+    const Mechanism mech = ReadAll(testing::TestData(std::string("chemkin/thermo/") + c.file), c.file);
     const ThermoRecord* r = FindThermo(mech, c.species);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(Formula(*r), c.formula);
@@ -255,7 +249,7 @@ TEST(NasaThermoRecords, TheProgramReadsTheWrittenDatabaseAsTheSourcePolynomials)
   for (const char* file : {"konnov2008_thermo.dat", "uscmech2_excerpt.dat", "sandiego2016_excerpt.dat",
                            "llnl_nc7_excerpt.dat", "ethanol_excerpt.dat", "glarborg2018_excerpt.dat"}) {
     SCOPED_TRACE(file);
-    Mechanism mech = ReadAll(ThermoData(file), file);
+    Mechanism mech = ReadAll(testing::TestData(std::string("chemkin/thermo/") + file), file);
     ImportOptions options;
     const FileSet files = TranslateMechanism(mech, options);
     testing::TempWorkDir dir;

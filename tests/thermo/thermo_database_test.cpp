@@ -15,6 +15,7 @@
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"
 #include "thermo/thermo_description.hpp"
+#include "support/test_data.hpp"
 
 namespace tarnavel {
 namespace {
@@ -60,19 +61,12 @@ double Mass(const char* symbol) {
   return t.element[FindElement(t, ElementSymbol(symbol))].mass;
 }
 
-std::string DataFile(const std::string& name) {
-  std::ifstream in(std::string(TARNAVEL_TEST_DATA_DIR) + "/gri30/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST(ThermoDatabase, TheGri30FilesSupplyEverySpecies) {
   TempWorkDir dir;
-  for (const char* name : {"THERM.DAT", "gri30_thermo.dat", "h2o2_free.dat"}) dir.Write(name, DataFile(name));
+  for (const char* name : {"THERM.DAT", "gri30_thermo.dat", "h2o2_free.dat"}) dir.Write(name, testing::TestData(std::string("gri30/") + name));
   CapturedRun cr;
   cr.run.sw.quiet = true;
-  std::istringstream records(DataFile("gri30_thermo.dat"));
+  std::istringstream records(testing::TestData("gri30/gri30_thermo.dat"));
   for (std::string line; std::getline(records, line);)
     if (line.size() >= 80 && line[79] == '1') AddModelSpecies(cr, {line.substr(0, line.find(' '))});
   ASSERT_EQ(cr.run.store.nspec, 55);

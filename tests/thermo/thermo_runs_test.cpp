@@ -19,19 +19,13 @@
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"
 #include "time_loop/main_loop.hpp"
+#include "support/test_data.hpp"
 
 namespace tarnavel {
 namespace {
 
 using testing::CapturedRun;
 using testing::TempWorkDir;
-
-std::string DataText(const std::string& path) {
-  std::ifstream in(std::string(TARNAVEL_TEST_DATA_DIR) + "/" + path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // NASA polynomials straight from the classic four-line records: line 1 the
 // name and (columns 66-73) the common temperature, lines 2-4 fifteen-column
@@ -133,8 +127,8 @@ struct H2O2Model {
   TempWorkDir dir;
   CapturedRun cr;
   LoopState loop;
-  std::map<std::string, Nasa> db = NasaRecords(DataText("gri30/gri30_thermo.dat"));
-  std::string model = DataText("h2o2/MODEL.DAT");
+  std::map<std::string, Nasa> db = NasaRecords(testing::TestData("gri30/gri30_thermo.dat"));
+  std::string model = testing::TestData("h2o2/MODEL.DAT");
 
   void Write(const std::map<std::string, double>& conc, const std::string& temperature, double seconds) {
     std::ostringstream parm;
@@ -154,8 +148,8 @@ struct H2O2Model {
     dir.Write("PARM.DAT", parm.str());
     dir.Write("SPECIES.DAT", species.str());
     dir.Write("MODEL.DAT", model);
-    dir.Write("THERM.DAT", DataText("h2o2/THERM.DAT"));
-    dir.Write("gri30_thermo.dat", DataText("gri30/gri30_thermo.dat"));
+    dir.Write("THERM.DAT", testing::TestData("h2o2/THERM.DAT"));
+    dir.Write("gri30_thermo.dat", testing::TestData("gri30/gri30_thermo.dat"));
   }
 
   void SetUp() { SetUpRun(cr.run, {"-THERM", "-QUIET"}, loop); }
@@ -403,7 +397,7 @@ TEST(ThermoRuns, AdiabaticHydrogenAirIgnitionKeepsItsEnergyAndEndsInEquilibrium)
 // The equilibrium solver itself against the published adiabatic flame
 // temperature of stoichiometric hydrogen-air from 298 K at 1 atm, about 2383 K.
 TEST(ThermoRuns, TheIndependentEquilibriumGivesThePublishedFlameTemperature) {
-  const std::map<std::string, Nasa> db = NasaRecords(DataText("gri30/gri30_thermo.dat"));
+  const std::map<std::string, Nasa> db = NasaRecords(testing::TestData("gri30/gri30_thermo.dat"));
   const double t0 = 298.15;
   const std::map<std::string, double> n = HydrogenAir(t0);
   double gas_law = 0.0;
