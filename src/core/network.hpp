@@ -109,7 +109,7 @@ struct Network {
   int volume_index = 0;               // species index of Volume when the volume is integrated
   double volume = 1.0;                // current volume V (1 unless integrated or profiled)
   double pressure = 101.0;            // the constant pressure P (kPa), computed in a constant-pressure run
-  double rv = 8.31451;                // gas constant of the volume equation, by concentration unit
+  double rv = 8.31451;                // gas constant of P = [M] R T (kPa), by concentration unit
   std::vector<char> per_volume;       // per species: held as an amount when the volume is integrated
   bool compiled = false;
 };

@@ -22,6 +22,7 @@ void ResetStore(ModelStore& store, Capacity cap) {
   store.species.assign(cap.max_species + 1, SpeciesEntry{});
   store.reaction.assign(1, ReactionRecord{});
   store.special.assign(1, SpecialEntry{});
+  store.pressure_table.assign(1, PressureTable{});
   store.conc.assign(cap.max_species + 1, 0.0);
   store.rate.assign(cap.max_reactions + 1, 0.0);
   store.thermo.db.assign(1, ThermoDatabaseSpec{});

@@ -26,6 +26,7 @@ struct ModelStore {
   std::vector<SpeciesEntry> species;    // 1..cap.max_species
   std::vector<ReactionRecord> reaction; // 1..NREACT, grown as the model file is read
   std::vector<SpecialEntry> special;    // 1..CURSK (KPARR), grown as the model file is read
+  std::vector<PressureTable> pressure_table;  // 1.., PLOG and Chebyshev tables of the model file
   std::vector<double> conc;             // concentration vector, 1..cap.max_species
   std::vector<double> rate;             // current rate of each reaction, 1..cap.max_reactions
 

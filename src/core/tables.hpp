@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/capacity.hpp"
 
@@ -63,8 +64,14 @@ struct ReactionRecord {
 inline constexpr int kMaxColliders = 20;       // named third bodies of one bracket group
 inline constexpr int kColliderCountSlot = 35;  // slot holding the number of named third bodies
 
-// Special rate-law types.
-enum SpecialType { kThirdBody = 1, kLindemann = 2, kTroe = 3, kSri = 4, kLandauTeller = 30 };
+// Special rate-law types. A pressure table (PLOG or Chebyshev) gives the
+// whole rate constant of its reaction as a function of T and P; its entry's
+// slot 1 holds the table's number in the store's pressure-table list.
+enum SpecialType {
+  kThirdBody = 1, kLindemann = 2, kTroe = 3, kSri = 4, kLandauTeller = 30, kPlog = 40, kChebyshev = 41
+};
+inline constexpr int kTableSlot = 1;
+constexpr bool IsPressureTable(int type) { return type == kPlog || type == kChebyshev; }
 
 // Parameter slots of the k-th named third body (k = 1..20): its species
 // position (set when the names are resolved) and its efficiency. The first
@@ -88,6 +95,39 @@ struct SpecialEntry {              // one KPARR entry
   std::array<std::string, kMaxColliders + 1> collider{};
   int srcline = 0;                 // source line of the reaction line
   std::string line;                // the whole reaction line as read
+};
+
+// One rate expression of a PLOG table, k = A T^m exp(-Ea/RT), kept as
+// ln|A| and the sign of A so that it costs one exponential.
+struct PlogRow {
+  double ln_a = 0.0;   // ln |A|
+  double sign = 1.0;   // -1 for a negative A
+  double m = 0.0;
+  double ea = 0.0;     // in the parameter file's energy units
+};
+
+// The pressure table of a reaction, with pressures in atm. PLOG: ln k is
+// linear in ln P between tabulated pressures, the nearest end's value is
+// used outside them, and the rows at one pressure are summed. Chebyshev:
+// log10 k = sum a(i,j) T_i-1(T~) T_j-1(P~) over the table's T and P ranges,
+// with T and P clipped to them.
+struct PressureTable {
+  int type = kPlog;
+  int srcline = 0;                  // source line of the table's reaction
+  // PLOG: the distinct pressures, increasing, and their rows
+  // row[first[i] .. first[i+1]).
+  std::vector<double> pressure;
+  std::vector<double> ln_pressure;
+  std::vector<int> first;
+  std::vector<PlogRow> row;
+  mutable int last = 0;             // interval found by the last evaluation
+  // Chebyshev: orders_t rows of orders_p coefficients, a(i,j) at
+  // (i-1) orders_p + (j-1).
+  double tmin = 300.0, tmax = 2500.0;
+  double pmin = 0.001, pmax = 100.0;
+  bool t_range_given = false, p_range_given = false;
+  int orders_t = 0, orders_p = 0;
+  std::vector<double> coeff;
 };
 
 }  // namespace tarnavel

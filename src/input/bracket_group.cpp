@@ -155,4 +155,12 @@ SpecialEntry ReadBracketGroup(Run& run, std::string_view content, int number) {
   return entry;
 }
 
+int AddSpecialEntry(Run& run, const SpecialEntry& entry) {
+  ModelStore& st = run.store;
+  if (st.cursk + 1 > st.cap.max_special) FatalError(run, 86);
+  if (static_cast<int>(st.special.size()) <= st.cursk + 1) st.special.resize(st.cursk + 2);
+  st.special[++st.cursk] = entry;
+  return st.cursk;
+}
+
 }  // namespace tarnavel

@@ -35,4 +35,8 @@ bool FindBracketGroup(Run& run, std::string_view text, GroupSpan& span);
 // fatal errors 79 to 84, 88, 89 and 91.
 SpecialEntry ReadBracketGroup(Run& run, std::string_view content, int number);
 
+// Appends an entry to the special-reaction table and returns its number;
+// a full table stops the run (fatal error 86).
+int AddSpecialEntry(Run& run, const SpecialEntry& entry);
+
 }  // namespace tarnavel

@@ -72,11 +72,8 @@ int SplitFields(ReaderState& reader) {
       continue;
     }
     if (next == std::string_view::npos && !IsBlank(rest)) {
-      if (reader.nfield <= kMaxFields) {
-        field[reader.nfield] = std::string(rest);
-      } else {
-        --reader.nfield;
-      }
+      // A last field beyond the 40th makes the line too long, like any other.
+      if (reader.nfield <= kMaxFields) field[reader.nfield] = std::string(rest);
       break;
     }
     --reader.nfield;
@@ -301,7 +298,8 @@ bool NextDataLine(Run& run, std::istream& in, const FileShape& shape) {
         continue;
       }
       rd.delim_try = 0;
-      const bool wrong_count = shape.exact ? rd.nfield != shape.accepted : rd.nfield > shape.accepted;
+      const int accepted = shape.wide_row != nullptr && shape.wide_row(rd.field[1]) ? kMaxFields : shape.accepted;
+      const bool wrong_count = shape.exact ? rd.nfield != accepted : rd.nfield > accepted;
       if (wrong_count || (rd.filecode == kModelFile && rd.nfield == 1)) FatalError(run, 2);
       return true;
     }

@@ -72,6 +72,9 @@ struct FileShape {
   // END at characters 2-4 ends the data too, when the first character is no
   // letter or digit (a quoted or marked "END" of a spreadsheet export).
   bool end_behind_mark = false;
+  // A line whose first field this accepts may have up to 40 fields (the
+  // wide rows of a table under a line).
+  bool (*wide_row)(std::string_view first) = nullptr;
 };
 
 // Reads the next data line of the open description file into FIELD/NFIELD,

@@ -9,7 +9,9 @@
 #include "core/run.hpp"
 #include "core/stop.hpp"
 #include "input/addspec_file.hpp"
+#include "input/bracket_group.hpp"
 #include "input/field_reader.hpp"
+#include "input/pressure_table_rows.hpp"
 #include "input/reaction_text.hpp"
 
 namespace tarnavel {
@@ -43,14 +45,6 @@ int NextReactionNumber(Run& run) {
   return number;
 }
 
-int NewSpecialEntry(Run& run, const SpecialEntry& entry) {
-  ModelStore& st = run.store;
-  if (st.cursk + 1 > st.cap.max_special) FatalError(run, 86);
-  if (static_cast<int>(st.special.size()) <= st.cursk + 1) st.special.resize(st.cursk + 2);
-  st.special[++st.cursk] = entry;
-  return st.cursk;
-}
-
 // Adds the species of reaction r that the table lacks.
 void AddMissingSpecies(Run& run, SpeciesIndex& index, AddSpecFile& added, int r) {
   const ReactionRecord& rec = run.store.reaction[r];
@@ -64,7 +58,7 @@ void AddMissingSpecies(Run& run, SpeciesIndex& index, AddSpecFile& added, int r)
 
 // Interprets the fields of the current data line: 2 or 3 fields are k, the
 // reaction and a comment; 4 or 5 fields A, m, Ea, the reaction and a comment.
-void TakeReactionLine(Run& run, SpeciesIndex& index, AddSpecFile& added) {
+int TakeReactionLine(Run& run, SpeciesIndex& index, AddSpecFile& added) {
   ReaderState& rd = run.reader;
   RateFields rate;
   rate.arrhenius = rd.nfield >= 4;
@@ -84,6 +78,7 @@ void TakeReactionLine(Run& run, SpeciesIndex& index, AddSpecFile& added) {
   if (rate.rate == 0.0) FatalError(run, 87);
   const int r = StoreReaction(run, rate, text);
   AddMissingSpecies(run, index, added, r);
+  return r;
 }
 
 }  // namespace
@@ -103,7 +98,7 @@ int StoreReaction(Run& run, const RateFields& rate, std::string_view text) {
   forward.product = rx.product;
   forward.reversible = rx.reversible;
   forward.srcline = run.reader.srcline;
-  if (rx.has_group) forward.special = NewSpecialEntry(run, rx.group);
+  if (rx.has_group) forward.special = AddSpecialEntry(run, rx.group);
   st.nreact = number;
 
   if (rx.reversible) {
@@ -115,7 +110,7 @@ int StoreReaction(Run& run, const RateFields& rate, std::string_view text) {
     reverse.reactant = rx.product;
     reverse.product = rx.reactant;
     reverse.srcline = run.reader.srcline;
-    if (rx.has_group) reverse.special = NewSpecialEntry(run, rx.group);
+    if (rx.has_group) reverse.special = AddSpecialEntry(run, rx.group);
     st.nreact = back;
   }
   return number;
@@ -132,10 +127,19 @@ void ReadModelLines(Run& run, std::istream& in) {
   BeginDescriptionFile(rd, kModelFile);
   FileShape shape = ShapeOf(kModelFile);
   shape.io_error_text = "*** I/O ERROR WHILE READING MODEL ERR#:";
+  shape.wide_row = IsPressureTableRow;
 
   SpeciesIndex index = IndexSpecies(run.store);
   AddSpecFile added;
-  while (NextDataLine(run, in, shape)) TakeReactionLine(run, index, added);
+  TableRows tables;
+  while (NextDataLine(run, in, shape)) {
+    if (IsPressureTableRow(rd.field[1])) {
+      TakeTableRow(run, tables);
+    } else {
+      BeginReactionRows(run, tables, TakeReactionLine(run, index, added));
+    }
+  }
+  FinishTableRows(run, tables);
 
   if (run.sw.create_species_file) {
     // The generated list is the point of this mode: it exists even for a

@@ -5,6 +5,7 @@
 
 #include "core/run.hpp"
 #include "core/stop.hpp"
+#include "model/pressure_tables.hpp"
 #include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {
@@ -149,6 +150,12 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
   const Network& net = st.net;
   const SpecialEntry& e = st.special[net.rx[r].kptr];
   const double* p = e.param.data();
+  // A pressure table gives the whole rate constant; the reaction line's k
+  // multiplies it.
+  if (IsPressureTable(e.type)) {
+    const PressureTable& table = st.pressure_table[static_cast<int>(p[kTableSlot])];
+    return BaseRate(net, r) * TableRateConstant(table, t, TablePressure(net, mtot, t), net.rgas);
+  }
   const int colliders = static_cast<int>(p[kColliderCountSlot]);
   double meff = mtot;
   if (e.absolute) {

@@ -36,7 +36,8 @@ inline double ReactionRate(const CompiledReaction& cr, double rk, const double* 
 void BuildRateForms(Network& net, int nreact);
 
 // The rate constant of a reaction with a special rate law (third body,
-// fall-off, Landau-Teller) at temperature t and total concentration mtot.
+// fall-off, Landau-Teller, pressure table) at temperature t and gas-phase
+// total concentration mtot.
 double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x);
 
 // Evaluates the Arrhenius rate constants of the temperature-dependent

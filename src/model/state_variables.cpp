@@ -90,6 +90,8 @@ double VolumeGasConstant(int concentration_units) {
 void SetUpStateVariables(Run& run) {
   ModelStore& st = run.store;
   Network& net = st.net;
+  // The pressure tables read the gas pressure [M] R T in every run.
+  net.rv = VolumeGasConstant(run.settings.concunits);
   net.temperature_index = 0;
   if (TemperatureIntegrated(run) || run.settings.tprofile) {
     // An integrated temperature must be among the integrated species.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "integrate/numerical_jacobian.hpp"
 #include "model/analytic_jacobian.hpp"
 #include "model/compile_network.hpp"
@@ -24,9 +26,10 @@ using testing::AddSpecies;
 // the pattern.
 TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToTheBit) {
   // Plain mass action; with a fall-off reaction and its named third body; with
-  // M as a reactant; with a third-body rate law counting only named colliders.
+  // M as a reactant; with a third-body rate law counting only named colliders;
+  // with a PLOG and with a Chebyshev table, which read the gas pressure [M] R T.
   // [M] makes a row depend on every gas-phase species.
-  for (int variant = 0; variant < 4; ++variant) {
+  for (int variant = 0; variant < 6; ++variant) {
     const bool with_special = variant >= 1, with_m = variant == 2;
     testing::CapturedRun cr;
     tarnavel::Run& run = cr.run;
@@ -50,6 +53,19 @@ TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToT
       run.store.special[e].param[kColliderCountSlot] = 1;
       run.store.special[e].collider[1] = "S5";
       run.store.special[e].param[12] = 2.5;
+    }
+    if (variant >= 4) {
+      PressureTable table;
+      table.type = variant == 4 ? kPlog : kChebyshev;
+      table.pressure = {1.0, 100.0};
+      table.ln_pressure = {0.0, std::log(100.0)};
+      table.first = {0, 1, 2};
+      table.row = {{std::log(2.0), 1.0, 0.0, 0.0}, {std::log(50.0), 1.0, 0.0, 0.0}};
+      table.orders_t = 1;
+      table.orders_p = 3;
+      table.coeff = {0.5, 0.8, -0.1};
+      run.store.pressure_table.push_back(table);
+      AddSpecial(run, AddReaction(run, 1.5, {{1, "S6"}, {1, "S9"}}, {{1, "S2"}}), table.type, {1.0});
     }
     CompileNetwork(run);
     EvaluateArrhenius(run, 298.0);
