@@ -52,7 +52,11 @@ seed() {
     model_file)
       for d in $data/h2o2 $data/mcm_mvkmacr $data/stiff/* examples/urban; do
         { cat "$d/SPECIES.DAT"; printf '\0'; cat "$d/MODEL.DAT"; } >"$dir/$((n++))"
-      done ;;
+      done
+      # Pressure tables under their reactions.
+      { printf 'A\t0\t1\tY\t0\tN\tN\nB\t0\t0\tY\t0\tN\tN\n'; printf '\0'
+        printf '1\tA = B\tPLOG\nPLOG\t0.1\t1E+12\t0.5\t100\nPLOG\t1\t2E+12\t0\t0\nPLOG\t1\t-1E+11\t0\t0\n'
+        printf '1\tA ==> B\nTCHEB\t300\t2000\nPCHEB\t0.01\t10\nCHEB\t1\t2\t3\nCHEB\t4\t5\t6\n'; } >"$dir/$((n++))" ;;
     names_file) printf 'H\t1.008\t1\n\0NO\tnitric oxide\t30.006\n' >"$dir/0" ;;
     profiles) printf '# t\tvalue\n60\t1.0\n1.5\n2.5\n\0# hv\n60\n1\n0.5\n' >"$dir/0" ;;
     thermo)

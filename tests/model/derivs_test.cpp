@@ -294,5 +294,49 @@ TEST_F(DerivsFixture, AtConstantPressureRateLawsSeeConcentrations) {
   EXPECT_GT(dgas, 0.0);  // B -> 2C makes more gas: the vessel grows
 }
 
+// A pressure table reads the gas pressure [M] R T in a closed vessel and the
+// held pressure at constant pressure; the reaction line's k multiplies it and
+// is the parameter that fitting and the sensitivity analysis change.
+TEST_F(DerivsFixture, PressureTablesReadTheGasPressureAndScaleWithTheLineFactor) {
+  for (const bool constant_pressure : {false, true}) {
+    CapturedRun fresh;
+    tarnavel::Run& r = fresh.run;
+    r.sw.ignore_mass = true;
+    const double t = 500.0;
+    AddSpecies(r, "A", 2.0);
+    AddSpecies(r, "B", 3.0);
+    if (constant_pressure) AddSpecies(r, "Volume", 0.5);
+    const int plog = AddReaction(r, 2.0, {{1, "A"}}, {{2, "B"}});
+    PressureTable table;
+    table.pressure = {1.0, 1000.0};
+    table.ln_pressure = {0.0, std::log(1000.0)};
+    table.first = {0, 1, 2};
+    table.row = {{std::log(1.0), 1.0, 0.0, 0.0}, {std::log(100.0), 1.0, 0.0, 0.0}};
+    r.store.pressure_table.push_back(table);
+    testing::AddSpecial(r, plog, kPlog, {1.0});
+    r.settings.constp = constant_pressure;
+    r.settings.temp = t;
+    CompileNetwork(r);
+    r.store.net.temperature = t;
+    SetUpStateVariables(r);
+    std::vector<double> y;
+    for (int s = 3; s <= r.store.spec; ++s) y.push_back(r.store.conc[s]);
+    std::vector<double> f(y.size());
+    // A -> 2B in a closed vessel: the pressure follows the gas, here 1.5 times
+    // what it was. At constant pressure the volume follows instead.
+    y[0] = 1.0;
+    y[1] = 5.0;
+    Derivs(r, y.data(), f.data());
+    const double p_kpa = constant_pressure ? 8.31451 * t * 5.0 / 0.5 : 8.31451 * t * 6.0;
+    const double p_atm = p_kpa / 101.325;
+    const double k = std::pow(100.0, std::log(p_atm) / std::log(1000.0));
+    EXPECT_NEAR(r.store.net.rk[plog], 2.0 * k, 1e-13 * k) << constant_pressure;
+    SetRateParameter(r, plog, 5.0);
+    EXPECT_EQ(RateParameter(r, plog), 5.0);
+    Derivs(r, y.data(), f.data());
+    EXPECT_NEAR(r.store.net.rk[plog], 5.0 * k, 1e-13 * k) << constant_pressure;
+  }
+}
+
 }  // namespace
 }  // namespace tarnavel
