@@ -717,7 +717,8 @@ const MessageText* WarningText(int number) {
           {"The rate expressions of the PLOG table of the"},
           {"reaction on line", kN1, "sum to zero or less at", kN2, "K"},
           {"at the pressure", kName1, "atm. There the table's rate"},
-          {"constant counts as 1E-300 (its logarithm is taken)."},
+          {"constant counts as 1E-300 (its logarithm is taken);"},
+          {"other pressures and temperatures may share this."},
       }},
       {114, {
           {"You have exceeded the maximum amount of optimization"},

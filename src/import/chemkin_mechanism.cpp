@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -128,6 +129,23 @@ Reaction ParseReactionLine(const Mechanism& mech, const std::string& raw, const 
   return r;
 }
 
+// A unit word of a REACTIONS line or a UNITS entry, in full or shortened to
+// its first letters as authors write it (KCAL, KJOU, KELV, MOLEC): the full
+// name, or "" for a word that names no unit.
+std::string UnitName(const std::string& word) {
+  static const std::pair<const char*, const char*> kUnits[] = {
+      {"CAL/MOLE", "CAL"},   {"KCAL/MOLE", "KCAL"}, {"JOULES/MOLE", "JOUL"}, {"KJOULES/MOLE", "KJOU"},
+      {"KELVINS", "KELV"},   {"EVOLTS", "EVOL"},    {"MOLES", "MOLE"},       {"MOLECULES", "MOLEC"}};
+  for (const auto& [full, shortest] : kUnits)
+    if (IsKeyword(word, full, shortest)) return full;
+  return "";
+}
+
+// Orders of a Chebyshev fit: a CHEB row of the model description file holds
+// at most kMaxFields - 1 pressure coefficients after its keyword.
+constexpr int kMaxChebyshevTemperatureOrders = 40;
+constexpr int kMaxChebyshevPressureOrders = kMaxFields - 1;
+
 // An auxiliary line: KEYWORD / numbers / ... or NAME / efficiency / ...
 void ParseAuxiliary(const Mechanism& mech, Reaction& r, const std::string& raw, const std::string& file, int line) {
   std::string text = raw;
@@ -149,14 +167,22 @@ void ParseAuxiliary(const Mechanism& mech, Reaction& r, const std::string& raw, 
       }
       throw ImportError(file, line, "unsupported auxiliary entry \"" + word + "\"");
     }
-    const auto close = text.find('/', slash + 1);
+    const std::string upper = Upper(key);
+    auto close = text.find('/', slash + 1);
     if (close == std::string::npos) throw ImportError(file, line, "missing closing / after " + key);
+    if (upper == "UNITS") {
+      // A unit may hold a slash of its own (KCAL/MOLE): the list then runs on to the next one.
+      while (std::isalpha(static_cast<unsigned char>(text[close - 1])) && Upper(text.substr(close + 1, 4)) == "MOLE") {
+        const auto next = text.find('/', close + 1);
+        if (next == std::string::npos) break;
+        close = next;
+      }
+    }
     // Some authors separate the numbers with commas.
     std::string list = text.substr(slash + 1, close - slash - 1);
     std::replace(list.begin(), list.end(), ',', ' ');
     const auto values = Tokens(list);
     pos = close + 1;
-    const std::string upper = Upper(key);
     auto numbers = [&](size_t least, size_t most) {
       if (values.size() < least || values.size() > most)
         throw ImportError(file, line, key + " needs " + std::to_string(least) +
@@ -164,6 +190,16 @@ void ParseAuxiliary(const Mechanism& mech, Reaction& r, const std::string& raw, 
       std::vector<Number> out;
       for (const auto& v : values) out.push_back(ToNumber(v, file, line, key));
       return out;
+    };
+    // The range of a Chebyshev fit: lower and upper bound, both positive.
+    auto range = [&](bool& given, Number& low, Number& high) {
+      if (given) throw ImportError(file, line, key + " given twice");
+      const auto n = numbers(2, 2);
+      if (!(n[0].value > 0.0 && n[0].value < n[1].value))
+        throw ImportError(file, line, key + " needs a positive lower bound below the upper one");
+      given = r.chebyshev = true;
+      low = n[0];
+      high = n[1];
     };
     if (upper == "LOW") {
       const auto n = numbers(3, 3);
@@ -178,18 +214,85 @@ void ParseAuxiliary(const Mechanism& mech, Reaction& r, const std::string& raw, 
       const auto n = numbers(3, 3);
       r.has_rev = true;
       r.rev = {n[0], n[1], n[2]};
+    } else if (upper == "PLOG") {
+      const auto n = numbers(4, 4);
+      if (!(n[0].value > 0.0)) throw ImportError(file, line, "PLOG pressure " + n[0].text + " is not positive");
+      r.plog.push_back({n[0], n[1], n[2], n[3]});
+    } else if (upper == "TCHEB") {
+      range(r.has_tcheb, r.tmin, r.tmax);
+    } else if (upper == "PCHEB") {
+      range(r.has_pcheb, r.pmin, r.pmax);
+    } else if (upper == "CHEB") {
+      if (values.empty()) throw ImportError(file, line, key + " needs numbers");
+      auto n = numbers(1, values.size());
+      r.chebyshev = true;
+      if (r.cheb_t == 0) {
+        // The first CHEB entry opens with the numbers of temperature and pressure orders.
+        if (n.size() < 2) throw ImportError(file, line, "CHEB needs the numbers of temperature and pressure orders first");
+        const double nt = n[0].value, np = n[1].value;
+        if (!(nt >= 1 && nt <= kMaxChebyshevTemperatureOrders && nt == std::floor(nt)) ||
+            !(np >= 1 && np <= kMaxChebyshevPressureOrders && np == std::floor(np)))
+          throw ImportError(file, line, "CHEB needs 1 to " + std::to_string(kMaxChebyshevTemperatureOrders) +
+                                            " temperature orders and 1 to " + std::to_string(kMaxChebyshevPressureOrders) +
+                                            " pressure orders, not " + n[0].text + " and " + n[1].text);
+        r.cheb_t = static_cast<int>(nt);
+        r.cheb_p = static_cast<int>(np);
+        n.erase(n.begin(), n.begin() + 2);
+      }
+      const size_t want = static_cast<size_t>(r.cheb_t) * static_cast<size_t>(r.cheb_p);
+      if (r.cheb.size() + n.size() > want)
+        throw ImportError(file, line, "more CHEB coefficients than " + std::to_string(r.cheb_t) + " x " +
+                                          std::to_string(r.cheb_p) + " = " + std::to_string(want));
+      r.cheb.insert(r.cheb.end(), n.begin(), n.end());
+    } else if (upper == "UNITS") {
+      if (values.empty()) throw ImportError(file, line, "UNITS needs a unit");
+      for (const std::string& v : values) {
+        const std::string unit = UnitName(v);
+        if (unit.empty()) throw ImportError(file, line, "unknown unit \"" + v + "\" in UNITS");
+        if (unit == "MOLES" || unit == "MOLECULES") {
+          r.molecules = unit == "MOLECULES";
+        } else {
+          r.energy_units = unit;
+        }
+      }
     } else if (std::find(mech.species.begin(), mech.species.end(), key) != mech.species.end()) {
       const auto n = numbers(1, 1);
       r.efficiencies.emplace_back(key, n[0]);
-    } else if (upper == "PLOG" || upper == "CHEB" || upper == "TCHEB" || upper == "PCHEB" || upper == "FORD" ||
-               upper == "RORD" || upper == "HIGH" || upper == "LT" || upper == "RLT" || upper == "TDEP" ||
-               upper == "XSMI" || upper == "EXCI" || upper == "JAN" || upper == "FIT1" || upper == "MOME" ||
-               upper == "UNITS" || upper == "HV" || upper == "USRPROG") {
+    } else if (upper == "FORD" || upper == "RORD" || upper == "HIGH" || upper == "LT" || upper == "RLT" ||
+               upper == "TDEP" || upper == "XSMI" || upper == "EXCI" || upper == "JAN" || upper == "FIT1" ||
+               upper == "MOME" || upper == "HV" || upper == "USRPROG") {
       throw ImportError(file, line, key + " cannot be expressed in the model description file");
     } else {
       throw ImportError(file, line, "\"" + key + "\" is neither an auxiliary keyword nor a declared species");
     }
   }
+}
+
+// A reaction whose rate constant a PLOG table or a Chebyshev fit gives whole:
+// what else it names must agree. Its (+M) or +M is notation only and is
+// dropped; a named third body (+AR) too, with a warning.
+void FinishTable(Reaction& r, const std::string& file, std::vector<ImportWarning>& warnings) {
+  if (r.plog.empty() && !r.chebyshev) return;
+  const std::string kind = r.chebyshev ? "Chebyshev (CHEB)" : "PLOG";
+  if (!r.plog.empty() && r.chebyshev) throw ImportError(file, r.line, "both PLOG and CHEB");
+  if (!r.efficiencies.empty()) throw ImportError(file, r.line, "third-body efficiencies on a " + kind + " reaction");
+  if (r.has_low || !r.troe.empty() || !r.sri.empty())
+    throw ImportError(file, r.line, "LOW, TROE or SRI on a " + kind + " reaction");
+  if (r.has_rev)
+    throw ImportError(file, r.line, "REV on a " + kind + " reaction cannot be expressed in the model description file");
+  if (r.chebyshev) {
+    if (r.cheb_t == 0) throw ImportError(file, r.line, "a Chebyshev reaction without CHEB coefficients");
+    const size_t want = static_cast<size_t>(r.cheb_t) * static_cast<size_t>(r.cheb_p);
+    if (r.cheb.size() != want)
+      throw ImportError(file, r.line, "CHEB needs " + std::to_string(r.cheb_t) + " x " + std::to_string(r.cheb_p) + " = " +
+                                          std::to_string(want) + " coefficients, not " + std::to_string(r.cheb.size()));
+  }
+  if (!r.falloff_collider.empty())
+    warnings.push_back({file, r.line, "the third body (+" + r.falloff_collider + ") of a " + kind +
+                                          " reaction is notation only and is dropped: the " +
+                                          (r.chebyshev ? "fit" : "table") + " gives the whole rate constant"});
+  r.third_body = ThirdBody::kNone;
+  r.falloff_collider.clear();
 }
 
 void Finish(const Reaction& r, const std::string& file) {
@@ -217,6 +320,12 @@ void Finish(const Reaction& r, const std::string& file) {
 }
 
 }  // namespace
+
+const std::string& EnergyUnitOf(const Mechanism& mech, const Reaction& r) {
+  return r.energy_units.empty() ? mech.energy_units : r.energy_units;
+}
+
+bool InMolecules(const Mechanism& mech, const Reaction& r) { return r.molecules.value_or(mech.molecules); }
 
 Mechanism ReadMechanism(const std::string& text, const std::string& file) {
   Mechanism mech;
@@ -288,16 +397,12 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
     if (!in_reactions && !reactions_done && IsKeyword(head, "REACTIONS", "REAC")) {
       in_reactions = true;
       for (size_t k = 1; k < t.size(); ++k) {
-        const std::string u = Upper(t[k]);
-        if (u == "CAL/MOLE" || u == "KCAL/MOLE" || u == "JOULES/MOLE" || u == "KJOULES/MOLE" || u == "KELVINS" ||
-            u == "EVOLTS") {
-          mech.energy_units = u;
-        } else if (u == "MOLES") {
-          mech.molecules = false;
-        } else if (u == "MOLECULES") {
-          mech.molecules = true;
+        const std::string u = UnitName(t[k]);
+        if (u.empty()) throw ImportError(file, line, "unknown unit keyword \"" + t[k] + "\" on the REACTIONS line");
+        if (u == "MOLES" || u == "MOLECULES") {
+          mech.molecules = u == "MOLECULES";
         } else {
-          throw ImportError(file, line, "unknown unit keyword \"" + t[k] + "\" on the REACTIONS line");
+          mech.energy_units = u;
         }
       }
       continue;
@@ -327,11 +432,14 @@ Mechanism ReadMechanism(const std::string& text, const std::string& file) {
     throw ImportError(file, line, "unexpected text \"" + t[0] + "\" outside the ELEMENTS, SPECIES, THERMO and REACTIONS sections");
   }
   if (in_reactions) throw ImportError(file, 0, "REACTIONS without END");
+  for (Reaction& r : mech.reactions) {
+    FinishTable(r, file, mech.warnings);
+    Finish(r, file);
+  }
   if (trailing_first > 0)
     mech.warnings.push_back({file, trailing_first, "text after the END of the reactions (lines " +
                                                        std::to_string(trailing_first) + " to " +
                                                        std::to_string(trailing_last) + ") not read"});
-  for (const Reaction& r : mech.reactions) Finish(r, file);
   if (mech.species.empty()) throw ImportError(file, 0, "no SPECIES section");
   return mech;
 }

@@ -5,6 +5,7 @@
 // the numbers as written, so that what is passed on loses no digit.
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -62,6 +63,23 @@ struct Reaction {
   std::vector<Number> troe, sri;  // fall-off broadening parameters as given
   std::vector<std::pair<std::string, Number>> efficiencies;
   bool duplicate = false;
+  // PLOG: rows of pressure (atm), A, temperature exponent and activation
+  // energy, in the order written; rows at one pressure are summed. The
+  // Arrhenius parameters of the reaction line are then not used.
+  std::vector<std::array<Number, 4>> plog;
+  // Chebyshev fit of log10 k over reduced temperature and pressure (CHEB,
+  // TCHEB, PCHEB): cheb_t temperature orders times cheb_p pressure orders,
+  // coefficients temperature-major; the ranges default as in CHEMKIN.
+  bool chebyshev = false;
+  bool has_tcheb = false, has_pcheb = false;
+  Number tmin{300.0, "300"}, tmax{2500.0, "2500"};  // K
+  Number pmin{0.001, "0.001"}, pmax{100.0, "100"};  // atm
+  int cheb_t = 0, cheb_p = 0;
+  std::vector<Number> cheb;
+  // UNITS of this reaction alone: the energy unit (empty: the REACTIONS
+  // line's) and whether A is per molecule (unset: the REACTIONS line's).
+  std::string energy_units;
+  std::optional<bool> molecules;
 };
 
 struct Mechanism {
@@ -75,6 +93,11 @@ struct Mechanism {
   std::string file;
   std::vector<ImportWarning> warnings;  // in the order found
 };
+
+// The energy unit of a reaction and whether its A is per molecule: its own
+// UNITS where given, else the REACTIONS line's.
+const std::string& EnergyUnitOf(const Mechanism& mech, const Reaction& r);
+bool InMolecules(const Mechanism& mech, const Reaction& r);
 
 // Reads a CHEMKIN-II mechanism; `file` names it in messages.
 Mechanism ReadMechanism(const std::string& text, const std::string& file);

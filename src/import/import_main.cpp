@@ -114,8 +114,14 @@ int main(int argc, char** argv) {
     std::vector<ImportWarning> changes;
     const FileSet files = TranslateMechanism(mech, options, &changes);
     WriteFileSet(files, out);
-    std::cout << "Imported " << mech.species.size() << " species and " << mech.reactions.size() << " reactions of "
-              << mechanism << " into " << out << ":";
+    int plog = 0, chebyshev = 0;
+    for (const Reaction& r : mech.reactions) {
+      plog += !r.plog.empty();
+      chebyshev += r.chebyshev;
+    }
+    std::cout << "Imported " << mech.species.size() << " species and " << mech.reactions.size() << " reactions";
+    if (plog + chebyshev > 0) std::cout << " (" << plog << " PLOG, " << chebyshev << " Chebyshev)";
+    std::cout << " of " << mechanism << " into " << out << ":";
     for (const auto& f : files) std::cout << ' ' << f.first;
     std::cout << '\n';
     // What was changed or left out, so that it is seen without reading the files.

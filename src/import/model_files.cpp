@@ -96,45 +96,105 @@ std::vector<Side> ProductGroups(const Reaction& r) {
   return groups;
 }
 
+// The rows under a PLOG or Chebyshev reaction. PLOG rows go in increasing
+// pressure, rows at one pressure kept together and in their order (they are
+// summed); a table written out of order is sorted and the change named. A in
+// the files' unit is A times a_factor; log10 k of a fit gains log10(a_factor)
+// through its constant term alone, the coefficient of T0(T~) T0(P~) = 1.
+std::string TableRows(const Mechanism& mech, const Reaction& r, double energy, double a_factor,
+                      std::vector<ImportWarning>& changes) {
+  std::vector<std::string> rows;
+  if (!r.plog.empty()) {
+    auto table = r.plog;
+    auto lower = [](const std::array<Number, 4>& x, const std::array<Number, 4>& y) { return x[0].value < y[0].value; };
+    if (!std::is_sorted(table.begin(), table.end(), lower)) {
+      std::stable_sort(table.begin(), table.end(), lower);
+      changes.push_back({mech.file, r.line, "the PLOG rows of line " + std::to_string(r.line) +
+                                                " sorted by increasing pressure"});
+    }
+    for (const auto& [p, a, b, e] : table)
+      rows.push_back("PLOG\t" + p.text + '\t' + Value(a, a_factor) + '\t' + b.text + '\t' + Value(e, energy));
+  } else {
+    rows.push_back("TCHEB\t" + r.tmin.text + '\t' + r.tmax.text);
+    rows.push_back("PCHEB\t" + r.pmin.text + '\t' + r.pmax.text);
+    for (int i = 0; i < r.cheb_t; ++i) {
+      std::string row = "CHEB";
+      for (int j = 0; j < r.cheb_p; ++j) {
+        const Number& c = r.cheb[static_cast<size_t>(i * r.cheb_p + j)];
+        row += '\t' + (i == 0 && j == 0 && a_factor != 1.0 ? Shortest(c.value + std::log10(a_factor)) : c.text);
+      }
+      rows.push_back(row);
+    }
+  }
+  std::string text;
+  for (const std::string& row : rows) {
+    // The readers of the model description file cut a longer line short.
+    if (row.size() > static_cast<size_t>(kLineLength))
+      throw ImportError(mech.file, r.line, "a " + row.substr(0, row.find('\t')) + " row of " + std::to_string(row.size()) +
+                                               " characters; a line of the model description file holds " +
+                                               std::to_string(kLineLength));
+    text += row + '\n';
+  }
+  return text;
+}
+
 std::string ModelFile(const Mechanism& mech, const ImportOptions& options, int& records, int& groups,
                       std::vector<ImportWarning>& changes) {
-  // Activation energies are written as activation temperatures E/R, so that
-  // the rate constants do not depend on the gas constant of any energy unit.
-  const double energy = 1.0 / GasConstantIn(mech.energy_units);
   std::ostringstream out;
   out << "# " << options.title << ": reactions of " << mech.file
       << "; A in " << options.units << " and s; Ea as E/R in K\n# A\tm\tEa/R\treaction\tsource\n";
   records = groups = 0;
   int companions = 0, zero_reverses = 0;
   for (const Reaction& r : mech.reactions) {
+    // Activation energies are written as activation temperatures E/R, so that
+    // the rate constants do not depend on the gas constant of any energy unit.
+    const double energy = 1.0 / GasConstantIn(EnergyUnitOf(mech, r));
     // A in molecules becomes A in moles, one Avogadro factor per order above
     // the first, and then A in the files' concentration unit.
+    const bool molecules = InMolecules(mech, r);
     const double plain = r.third_body == ThirdBody::kPlain ? 1.0 : 0.0;
     const double scale = UnitsPerMolePerCubicCentimetre(options.units);
     auto per_mole = [&](double order) {
-      return (mech.molecules ? std::pow(kAvogadro, order - 1.0) : 1.0) * std::pow(scale, 1.0 - order);
+      return (molecules ? std::pow(kAvogadro, order - 1.0) : 1.0) * std::pow(scale, 1.0 - order);
     };
     const double forward_order = Order(r.reactants) + plain, reverse_order = Order(r.products) + plain;
     const std::string group = BracketGroup(mech, r, energy, per_mole(Order(r.reactants) + 1.0));
-    const std::string source = "line " + std::to_string(r.line) + (r.duplicate ? ", duplicate" : "");
+    const std::string source = "line " + std::to_string(r.line);
+    const std::string notes = r.duplicate ? ", duplicate" : "";
+    const std::vector<Side> parts = ProductGroups(r);
+    companions += static_cast<int>(parts.size()) - 1;
+    if (!r.plog.empty() || r.chebyshev) {
+      // The table gives the whole rate constant k: the reaction line carries
+      // the factor 1 on it, the rows follow, under every companion too. A
+      // reversible one takes its reverse from thermodynamics.
+      const std::string rows = TableRows(mech, r, energy, per_mole(Order(r.reactants)), changes);
+      const std::string kind = r.chebyshev ? ", CHEB" : ", PLOG";
+      for (size_t p = 0; p < parts.size(); ++p) {
+        out << "1\t" << SideText(r.reactants) << (r.reversible ? " = " : " ==> ") << SideText(parts[p]) << '\t'
+            << source << kind << notes << (p > 0 ? ", companion " + std::to_string(p) : "") << '\n'
+            << rows;
+      }
+      const int written = static_cast<int>(parts.size()) + (r.reversible ? 1 : 0);
+      records += written;
+      groups += written;
+      continue;
+    }
     const bool explicit_reverse = r.reversible && r.has_rev;
     // A reverse given as REV with A = 0 has no rate: only the forward reaction is written.
     const bool zero_reverse = explicit_reverse && r.rev.a.value == 0.0;
     const char* arrow = r.reversible && !explicit_reverse ? " = " : " ==> ";
-    const std::vector<Side> parts = ProductGroups(r);
     for (size_t p = 0; p < parts.size(); ++p) {
       out << Value(r.k.a, per_mole(forward_order)) << '\t' << r.k.b.text << '\t' << Value(r.k.e, energy) << '\t'
-          << SideText(r.reactants) << group << arrow << SideText(parts[p]) << '\t' << source
+          << SideText(r.reactants) << group << arrow << SideText(parts[p]) << '\t' << source << notes
           << (p > 0 ? ", companion " + std::to_string(p) : "") << '\n';
     }
-    companions += static_cast<int>(parts.size()) - 1;
     const int written = static_cast<int>(parts.size()) + (r.reversible && !zero_reverse ? 1 : 0);
     records += written;
     if (!group.empty()) groups += written;
     if (zero_reverse) ++zero_reverses;
     if (explicit_reverse && !zero_reverse) {
       out << Value(r.rev.a, per_mole(reverse_order)) << '\t' << r.rev.b.text << '\t' << Value(r.rev.e, energy) << '\t'
-          << SideText(r.products) << group << " ==> " << SideText(r.reactants) << '\t' << source << ", REV\n";
+          << SideText(r.products) << group << " ==> " << SideText(r.reactants) << '\t' << source << notes << ", REV\n";
     }
   }
   if (companions > 0)
@@ -226,8 +286,9 @@ FileSet TranslateMechanism(const Mechanism& mech, const ImportOptions& options, 
     throw ImportError(mech.file, 0, std::to_string(records) + " reactions with their reverses; the large build holds " +
                                          std::to_string(cap.max_reactions));
   if (groups > cap.max_special)
-    throw ImportError(mech.file, 0, std::to_string(groups) + " third-body and fall-off groups with their reverses; the large build holds " +
-                                         std::to_string(cap.max_special));
+    throw ImportError(mech.file, 0, std::to_string(groups) +
+                                         " third-body, fall-off, PLOG and Chebyshev reactions with their reverses; "
+                                         "the large build holds " + std::to_string(cap.max_special));
   files.emplace_back("SPECIES.DAT", SpeciesFile(mech, options));
   files.emplace_back("PARM.DAT", ParameterFile(options));
   files.emplace_back("THERM.DAT", DescriptionFile(options));

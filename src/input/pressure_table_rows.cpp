@@ -107,8 +107,8 @@ void TakeChebyshevRow(Run& run, TableRows& rows) {
   tb.orders_p = rd.nfield - 1;
 }
 
-// Warns of a PLOG pressure whose rows sum to zero or less at a temperature of
-// common use: its logarithm is not defined there.
+// Warns, once for a table, of the first PLOG pressure whose rows sum to zero
+// or less at a temperature of common use: its logarithm is not defined there.
 void CheckPlogLevels(Run& run, const PressureTable& tb) {
   const double rgas = run.settings.rgas;
   for (int i = 0; i < static_cast<int>(tb.pressure.size()); ++i) {
@@ -125,7 +125,7 @@ void CheckPlogLevels(Run& run, const PressureTable& tb) {
       run.msg.n2 = static_cast<long>(t);
       run.msg.name1 = pressure.str();
       Warning(run, kNonPositiveLevel);
-      break;
+      return;
     }
   }
 }

@@ -19,7 +19,7 @@ TEST(ImportCommand, ARefusedMechanismWritesNothing) {
     std::vector<std::string> extra;
     const char* message;
   } cases[] = {
-      {"PLOG", head + "REACTIONS\nH+O2<=>O+OH 1e13 0 0\nPLOG / 1.0 1e13 0 0 /\nEND\n", {}, "bad.inp, line 5: PLOG cannot be expressed"},
+      {"FORD", head + "REACTIONS\nH+O2<=>O+OH 1e13 0 0\nFORD / H 1.5 /\nEND\n", {}, "bad.inp, line 5: FORD cannot be expressed"},
       {"no thermodynamic data", head + "REACTIONS\nH+O2<=>O+OH 1e13 0 0\nEND\n", {}, "bad.inp: no thermodynamic data for species H"},
       {"unknown mixture species", "", {"--mixture", "N2=1"}, "mixture: species \"N2\" is not in the mechanism"},
       {"bad pressure", "", {"--pressure", "-1atm"}, "--pressure: \"-1\" is not a positive number"},
@@ -52,7 +52,7 @@ TEST(ImportCommand, TheOutputFolderIsMadeWhenMissing) {
   EXPECT_TRUE(made.Contains("1 warning(s):")) << made.out;
   EXPECT_TRUE(made.Contains("TRANSPORT section (to line")) << made.out;
 
-  dir.Write("bad.inp", "ELEMENTS H O END\nSPECIES H O2 O OH END\nREACTIONS\nH+O2<=>O+OH 1e13 0 0\nPLOG / 1.0 1e13 0 0 /\nEND\n");
+  dir.Write("bad.inp", "ELEMENTS H O END\nSPECIES H O2 O OH END\nREACTIONS\nH+O2<=>O+OH 1e13 0 0\nFORD / H 1.5 /\nEND\n");
   const ProgramResult refused = RunIn(dir, {"bad.inp", "--out", "runs/bad"}, "", TARNAVEL_IMPORT_EXE);
   EXPECT_EQ(refused.status, 1);
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/runs/bad"));

@@ -83,7 +83,8 @@ struct MechanismCase {
 
 // The forms the published mechanisms do not use: A in molecules and Ea in
 // kcal/mol, a fall-off reaction with a named third body, SRI broadening with
-// five parameters, an explicit reverse and an irreversible reaction.
+// five parameters, an explicit reverse, an irreversible reaction, and UNITS
+// of one reaction (with REV, and with LOW in moles and electron volts).
 std::string OtherForms() {
   const std::string h2o2 = testing::TestData("chemkin/h2o2.inp");
   return h2o2.substr(0, h2o2.find("REACTIONS")) +
@@ -103,6 +104,12 @@ std::string OtherForms() {
          "2O+M<=>O2+M            1.0E-33  -1.0  0.0\n"
          "   H2O/15.0/\n"
          "H+HO2=>2OH             1.0E-10   0.0  0.6\n"
+         "H+HO2<=>O2+H2          4.0E-11   0.1  2.0\n"
+         "   UNITS / KJOULES/MOLE /\n"
+         "   REV / 2.0E-10 0.2 9.0 /\n"
+         "H2O2(+M)<=>2OH(+M)     2.0E12    0.9  0.5\n"
+         "   UNITS / EVOL MOLES /\n"
+         "   LOW / 2.49E24 -2.3 0.4 /\n"
          "END\n";
 }
 
@@ -163,13 +170,13 @@ TEST(ChemkinImport, EveryRateConstantEqualsTheChemkinExpression) {
 
         int r = 1;
         for (const Reaction& rx : mech.reactions) {
-          const double r_gas = GasConstantIn(mech.energy_units);
+          const double r_gas = GasConstantIn(EnergyUnitOf(mech, rx));
           auto program = [&](int n) {
             return st.net.rx[n].kptr > 0 ? SpecialRate(st, n, mtot, t, x.data()) : st.net.rk[n];
           };
           // In molecule units CHEMKIN's constant sees molecules/cm^3; per mole
           // it gains one Avogadro factor per reactant beyond the first.
-          const double avogadro = mech.molecules ? 6.02214076e23 : 1.0;
+          const double avogadro = InMolecules(mech, rx) ? 6.02214076e23 : 1.0;
           auto chemkin = [&](const Reaction& reaction, const Side& side) {
             std::map<std::string, double> n = c;
             for (auto& [name, conc] : n) conc *= avogadro;
@@ -247,9 +254,23 @@ TEST(ChemkinImport, WhatCannotBeExpressedStopsWithFileLineAndReason) {
     int line;
     const char* reason;
   } cases[] = {
-      {"H+O2<=>O+OH 1e13 0 0\n PLOG / 1.0 1e13 0 0 /\nEND\n", 5, "PLOG cannot be expressed"},
-      {"H+O2<=>O+OH 1e13 0 0\n CHEB / 7 4 /\nEND\n", 5, "CHEB cannot be expressed"},
       {"H+O2<=>O+OH 1e13 0 0\n FORD / H 1.5 /\nEND\n", 5, "FORD cannot be expressed"},
+      // Pressure tables give the whole rate constant: nothing else may shape it.
+      {"H+O2+M<=>HO2+M 1e13 0 0\n PLOG / 1.0 1e13 0 0 /\n H2O/5/\nEND\n", 4, "third-body efficiencies on a PLOG reaction"},
+      {"H+O2<=>O+OH 1e13 0 0\n PLOG / 1.0 1e13 0 0 /\n CHEB / 1 1 2.0 /\nEND\n", 4, "both PLOG and CHEB"},
+      {"H+O2<=>O+OH 1e13 0 0\n PLOG / 1.0 1e13 0 0 /\n REV / 1e12 0 0 /\nEND\n", 4,
+       "REV on a PLOG reaction cannot be expressed"},
+      {"H+O2(+M)<=>HO2(+M) 1e13 0 0\n LOW / 1e15 0 0 /\n CHEB / 1 1 2.0 /\nEND\n", 4, "LOW, TROE or SRI on a Chebyshev"},
+      {"H+O2<=>O+OH 1e13 0 0\n PLOG / 1.0 1e13 0 /\nEND\n", 5, "PLOG needs 4 numbers"},
+      {"H+O2<=>O+OH 1e13 0 0\n PLOG / 0 1e13 0 0 /\nEND\n", 5, "PLOG pressure 0 is not positive"},
+      {"H+O2<=>O+OH 1e13 0 0\n CHEB / 2 2 1 0 0 /\nEND\n", 4, "CHEB needs 2 x 2 = 4 coefficients, not 3"},
+      {"H+O2<=>O+OH 1e13 0 0\n CHEB / 2 2 1 0 0 0 /\n\n CHEB / 1 /\nEND\n", 7, "more CHEB coefficients than 2 x 2 = 4"},
+      {"H+O2<=>O+OH 1e13 0 0\n CHEB / 2 0 /\nEND\n", 5, "CHEB needs 1 to 40 temperature orders and 1 to 39 pressure"},
+      {"H+O2<=>O+OH 1e13 0 0\n CHEB / 41 2 /\nEND\n", 5, "not 41 and 2"},
+      {"H+O2<=>O+OH 1e13 0 0\n CHEB / 2.5 2 /\nEND\n", 5, "not 2.5 and 2"},
+      {"H+O2<=>O+OH 1e13 0 0\n TCHEB / 300 2000 /\nEND\n", 4, "without CHEB coefficients"},
+      {"H+O2<=>O+OH 1e13 0 0\n PCHEB / 100 0.01 / CHEB / 1 1 2 /\nEND\n", 5, "PCHEB needs a positive lower bound"},
+      {"H+O2<=>O+OH 1e13 0 0\n UNITS / FURLONGS /\nEND\n", 5, "unknown unit \"FURLONGS\" in UNITS"},
       {"H+O+OH+H2O+HO2<=>H2+O2+H2O2 1e13 0 0\nEND\n", 4, "more than 4 reactants"},
       {"H+O2+M<=>HO2+M 1e13 0 0\nA1/2/ A2/2/ A3/2/ A4/2/ A5/2/ A6/2/ A7/2/ A8/2/ A9/2/ A10/2/ A11/2/ A12/2/ A13/2/\n"
        "A14/2/ A15/2/ A16/2/ A17/2/ A18/2/ A19/2/ A20/2/ A21/2/\nEND\n", 4, "more than 20 third-body efficiencies"},

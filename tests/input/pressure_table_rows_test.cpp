@@ -12,6 +12,7 @@
 #include "core/settings.hpp"
 #include "core/stop.hpp"
 #include "input/model_file.hpp"
+#include "input/work_dir.hpp"
 #include "support/run_fixture.hpp"
 
 namespace tarnavel {
@@ -25,6 +26,7 @@ struct Outcome {
 };
 
 Outcome Read(CapturedRun& cr, const std::string& text) {
+  testing::WorkDir dir;  // the reader lists the species it adds in ADDSPEC.TXT
   std::istringstream in(text);
   try {
     ReadModelLines(cr.run, in);

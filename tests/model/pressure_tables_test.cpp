@@ -12,6 +12,10 @@
 
 #include "core/stop.hpp"
 #include "input/model_file.hpp"
+#include "import/chemkin_mechanism.hpp"
+#include "import/model_files.hpp"
+#include "input/work_dir.hpp"
+#include "support/test_data.hpp"
 #include "support/run_fixture.hpp"
 
 namespace tarnavel {
@@ -86,6 +90,7 @@ class PlogTable : public ::testing::TestWithParam<PlogCase> {};
 TEST_P(PlogTable, MatchesTheInterpolationFormula) {
   const PlogCase& c = GetParam();
   CapturedRun cr;
+  testing::WorkDir dir;  // the reader lists the species it adds in ADDSPEC.TXT
   ReadModel(cr, "1\tA + B = C\tline 1\n" + PlogRows(c.rows));
   const ModelStore& st = cr.run.store;
   ASSERT_EQ(st.pressure_table.size(), 2u);
@@ -139,6 +144,7 @@ TEST(ChebyshevTable, MatchesTheSeriesWithClippedTemperatureAndPressure) {
     return text.str();
   };
   CapturedRun cr;
+  testing::WorkDir dir;
   ReadModel(cr, "1\tR6 = P6A + P6B\n"
                 "TCHEB\t290\t3000\nPCHEB\t0.009869232667160128\t98.69232667160128\n" +
                     rows(six_by_four) + "1\tR5 + H ==> P5\n" + rows(nine));
@@ -157,6 +163,63 @@ TEST(ChebyshevTable, MatchesTheSeriesWithClippedTemperatureAndPressure) {
       EXPECT_NEAR(ChebyshevRateConstant(first, t, p), want1, 1e-12 * want1) << "T " << t << " P " << p;
       const double want2 = ChebyshevReference(nine, 300.0, 2500.0, 0.001, 100.0, t, p);
       EXPECT_NEAR(ChebyshevRateConstant(second, t, p), want2, 1e-12 * want2) << "T " << t << " P " << p;
+    }
+  }
+}
+
+// The published test mechanism of every PLOG and Chebyshev form, imported,
+// read back from its model file and evaluated: CHEMKIN's rate constants from
+// the numbers as written there (cal/mol; kcal/mol and molecules where its
+// UNITS say so), in mol/cm^3 and s.
+TEST(PressureTablesOfAPublishedMechanism, GiveTheRateConstantsOfTheNumbersAsWritten) {
+  const std::string text = testing::TestData("mechanisms/cantera_pdep_test/pdep-test.inp");
+  const import::Mechanism mech = import::ReadMechanism(text, "pdep-test.inp");
+  std::string model;
+  for (const auto& [name, content] : import::TranslateMechanism(mech, import::ImportOptions{}))
+    if (name == "MODEL.DAT") model = content;
+  CapturedRun cr;
+  testing::WorkDir dir;
+  cr.run.settings.rgas = 1.0;  // the imported parameter file gives activation energies in kelvin
+  ReadModel(cr, model);
+  const ModelStore& st = cr.run.store;
+  ASSERT_EQ(st.pressure_table.size(), 8u);
+
+  const double cal = 8.314462618 / 4.184, kcal = cal / 1000.0, avogadro = 6.02214076e23;
+  const std::vector<std::vector<Expression>> plog = {
+      {{0.01, 1.2124e+16, -0.5779, 10872.7}, {1, 4.9108e+31, -4.8507, 24772.8}, {10, 1.2866e+47, -9.0246, 39796.5},
+       {100, 5.9632e+56, -11.5290, 52599.6}},
+      {{0.001316, 1.23e+08, 1.53, 4737}, {0.039474, 2.72e+09, 1.20, 6834}, {1, 1.26e+20, -1.83, 15003},
+       {1, 1.23E+04, 2.68, 6335}, {10, 1.68e+16, -0.60, 14754}, {10, 3.31E+08, 1.14, 8886},
+       {100, 1.37e+17, -0.79, 17603}, {100, 1.28E+06, 1.71, 9774}},
+      {{0.001315789, 2.44E+10, 1.04, 3.980}, {0.039473684, 3.89E+10, 0.989, 4.114}, {1, 3.46E+12, 0.442, 5.463},
+       {10, 1.72E+14, -0.01, 7.134}, {100, -7.41E+30, -5.54, 12.108}, {100, 1.90E+15, -0.29, 8.306}},
+      {{10, 2.889338e-17 * avogadro, 1.98, 4521}}};
+  const double r_of_table[] = {cal, cal, kcal, cal};
+  const std::vector<std::vector<double>> bimolecular = {{8.2883, -1.1397, -0.12059, 0.016034},
+                                                        {1.9764, 1.0037, 0.0072865, -0.030432},
+                                                        {0.3177, 0.26889, 0.094806, -0.0076385},
+                                                        {-0.031285, -0.039412, 0.044375, 0.014458}};
+  const std::vector<std::vector<double>> unimolecular = {
+      {-14.428, 0.25997, -0.022432, -0.002787},   {22.063, 0.48809, -0.039643, -0.0054811},
+      {-0.23294, 0.4019, -0.026073, -0.0050486},  {-0.29366, 0.28568, -0.0093373, -0.0040102},
+      {-0.22621, 0.16919, 0.0048581, -0.0023803}, {-0.14322, 0.077111, 0.012708, -0.00064154}};
+  const double pmin = 0.009869232667160128, pmax = 98.69232667160128;
+  for (const double t : {300.0, 800.0, 1500.0, 2200.0}) {
+    for (const double p : {0.001, 0.01, 0.5, 1.0, 3.0, 10.0, 250.0}) {
+      for (int i = 0; i < 4; ++i) {
+        // The table's own evaluation in kelvin: E/R with R of the source unit.
+        std::vector<Expression> rows = plog[i];
+        for (Expression& e : rows) e.e /= r_of_table[i];
+        const double want = PlogReference(rows, t, p, 1.0);
+        EXPECT_NEAR(TableRateConstant(st.pressure_table[i + 1], t, p, 1.0), want, 1e-12 * std::fabs(want))
+            << "PLOG " << i + 1 << " T " << t << " P " << p;
+      }
+      const double k5 = ChebyshevReference(bimolecular, 300.0, 2000.0, pmin, pmax, t, p);
+      const double k6 = ChebyshevReference(unimolecular, 290.0, 3000.0, pmin, pmax, t, p);
+      EXPECT_NEAR(TableRateConstant(st.pressure_table[5], t, p, 1.0), k5, 1e-12 * k5) << t << " " << p;
+      EXPECT_NEAR(TableRateConstant(st.pressure_table[6], t, p, 1.0), k6, 1e-12 * k6) << t << " " << p;
+      // In molecules the constant term carries one Avogadro factor.
+      EXPECT_NEAR(TableRateConstant(st.pressure_table[7], t, p, 1.0), k5 * avogadro, 1e-12 * k5 * avogadro);
     }
   }
 }
