@@ -131,6 +131,11 @@ void EndReport(Run& run, const LoopState& loop, const ClockReading& start) {
   if (loop.negative_count >= 1)
     run.console.Line("Number of less than zero warnings: " + std::to_string(loop.negative_count));
   PrintClock(run, end);
+  if (run.sw.show) {
+    run.console.Blank();
+    run.console.Line("Work of the integration:");
+    run.console.Line(WorkLine(run.counts));
+  }
   const long elapsed = ElapsedSeconds(start, end);
   if (elapsed >= 1) {
     run.console.Blank();

@@ -98,6 +98,7 @@ void CashKarpStep(Run& run, CashKarpWork& work, OdeSystem& sys, double* y, const
   }
   hnext = CashKarpNextStep(h, errmax);
   hdid = h;
+  if (run.sw.show) run.counts.limiting = LargestScaledError(work.y_error.data(), yscal, n);
   x += h;
   std::copy(work.y_new.data(), work.y_new.data() + n, y);
 }

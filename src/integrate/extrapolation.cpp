@@ -6,6 +6,7 @@
 
 #include "core/diagnostics.hpp"
 #include "core/run.hpp"
+#include "integrate/scaled_error.hpp"
 
 namespace tarnavel {
 
@@ -261,6 +262,7 @@ void ExtrapolationStep(Run& run, ExtrapolationState& st, ExtrapolationWork& work
   x = st.xnew;
   hdid = h;
   st.first = false;
+  if (run.sw.show) run.counts.limiting = LargestScaledError(work.y_error.data(), yscal, n);
   // The column with the least work per unit step sets the next order and step.
   double wrkmin = 1.0e35;
   double scale = 1.0;

@@ -115,6 +115,7 @@ void RosenbrockStep(Run& run, RosenbrockWork& work, OdeSystem& sys, double* y, c
     if (errmax <= 1.0) {
       hdid = h;
       hnext = RosenbrockNextStep(h, errmax);
+      if (run.sw.show) run.counts.limiting = LargestScaledError(work.y_error.data(), yscal, n);
       return;
     }
     ++run.counts.rejected;

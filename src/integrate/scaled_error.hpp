@@ -22,4 +22,20 @@ inline double ScaledErrorMax(const double* error, const double* yscal, int n, do
   return worst / eps;
 }
 
+// The index of the largest |error_i / yscal_i| (the component that limits
+// the step), or -1 when every error is 0.
+inline int LargestScaledError(const double* error, const double* yscal, int n) {
+  int worst = -1;
+  double largest = 0.0;
+  for (int i = 0; i < n; ++i) {
+    if (error[i] == 0.0) continue;
+    const double e = std::fabs(error[i] / yscal[i]);
+    if (e > largest || std::isnan(e)) {
+      largest = e;
+      worst = i;
+    }
+  }
+  return worst;
+}
+
 }  // namespace tarnavel

@@ -27,6 +27,15 @@ std::string RealText(double x) { return fmt::E(x, 14, 6); }
 
 bool Molecules(const Run& run) { return run.settings.concunits == kMoleculesPerCm3; }
 
+// With -show, every progress line is followed by the species whose error set
+// the last step and the work done so far, so that a run whose steps collapse
+// names its cause.
+void ShowStepWork(Run& run) {
+  const WorkCounts& c = run.counts;
+  if (c.limiting >= 0) run.console.Line(" limited by: " + run.store.species[c.limiting + 3].name);
+  run.console.Line(WorkLine(c));
+}
+
 void ReportUnderflow(Run& run, double step, const char* where) {
   if ((run.sw.debug & 8) == 0 || step > kUnderflowStep) return;
   run.console.Line("step=" + RealText(step));
@@ -197,7 +206,13 @@ void RunMainLoop(Run& run, LoopState& loop) {
     stage::IntegratorStep(run, loop);
     if (++loop.step_counter >= kProgressEvery) {
       if (!run.sw.quiet) run.console.Line("NSTEP=" + RealText(loop.next_step));
-      if (run.sw.show) run.console.Line(" dt= " + RealText(loop.step_done));
+      if (run.sw.show) {
+        run.console.Line(" dt= " + RealText(loop.step_done));
+        if (!run.sw.quiet) ShowStepWork(run);
+      }
+      // A progress line is seen when it is printed, also by a user who stops
+      // a run that crawls.
+      run.console.Flush();
       loop.step_counter = 0;
     }
     TakeBackState(run, loop);

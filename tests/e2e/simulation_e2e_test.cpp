@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <cmath>
 #include <sstream>
 
@@ -148,6 +150,16 @@ TEST_F(Simulation, ShowEchoesTheFileRows) {
   ASSERT_EQ(r.status, 0) << r.out;
   for (const std::string& line : SplitLines(dir.Read("CONC.TXT")))
     EXPECT_NE(r.out.find("\n" + line + "\n"), std::string::npos) << line;
+  // The end report adds the work of the integration.
+  const auto at = r.out.find(" Work of the integration:\n  steps= ");
+  ASSERT_NE(at, std::string::npos) << r.out;
+  long steps = 0, rejected = 0, derivs = 0;
+  ASSERT_EQ(std::sscanf(r.out.c_str() + at, " Work of the integration:\n  steps= %ld rejected= %ld DERIVS= %ld", &steps,
+                        &rejected, &derivs),
+            3);
+  EXPECT_GT(steps, 0);
+  EXPECT_GE(rejected, 0);
+  EXPECT_GT(derivs, steps);
 }
 
 TEST_F(Simulation, ThirdBodyAndTroeRateConstantsMatchHandValues) {

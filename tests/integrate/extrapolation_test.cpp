@@ -194,6 +194,24 @@ TEST(ExtrapolationStep, ANaNErrorEstimateIsRejectedAndTheStepReducedByTheSmalles
   EXPECT_TRUE(std::isfinite(s.hnext));
 }
 
+// With -show the step names the component whose error set it: the fastest
+// decay, wherever it stands; without -show nothing is recorded.
+TEST(ExtrapolationStep, RecordsTheComponentThatLimitsTheStepWhenShown) {
+  for (int fast = 0; fast < 3; ++fast) {
+    TestSystem sys(3, [fast](const double* y, double* f) {
+      for (int i = 0; i < 3; ++i) f[i] = -(i == fast ? 40.0 : 1.0 + i) * y[i];
+    });
+    for (const bool show : {false, true}) {
+      Stepper s(sys);
+      s.c.run.sw.show = show;
+      std::vector<double> y = {1.0, 1.0, 1.0};
+      double x = 0.0;
+      s.Step(y, x, 0.05, 1e-6);
+      EXPECT_EQ(s.c.run.counts.limiting, show ? fast : -1) << "fast " << fast;
+    }
+  }
+}
+
 TEST(ExtrapolationStep, AStepThatCannotChangeTheTimeIsFatal95) {
   TestSystem sys = Decay(1, 1.0);
   Stepper s(sys);
