@@ -3,6 +3,7 @@
 // table, as the description-file readers fill them.
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -129,5 +130,15 @@ struct PressureTable {
   int orders_t = 0, orders_p = 0;
   std::vector<double> coeff;
 };
+
+// The summed rate constant of the PLOG rows at the i-th tabulated pressure
+// (0-based), given ln T and 1/(R T).
+inline double PlogLevel(const PressureTable& tb, int i, double ln_t, double inv_rt) {
+  double k = 0.0;
+  const PlogRow* row = tb.row.data();
+  for (int q = tb.first[i]; q < tb.first[i + 1]; ++q)
+    k += row[q].sign * std::exp(row[q].ln_a + row[q].m * ln_t - row[q].ea * inv_rt);
+  return k;
+}
 
 }  // namespace tarnavel

@@ -113,12 +113,7 @@ void CheckPlogLevels(Run& run, const PressureTable& tb) {
   const double rgas = run.settings.rgas;
   for (int i = 0; i < static_cast<int>(tb.pressure.size()); ++i) {
     for (const double t : {300.0, 500.0, 1000.0, 2000.0}) {
-      double k = 0.0;
-      for (int q = tb.first[i]; q < tb.first[i + 1]; ++q) {
-        const PlogRow& w = tb.row[q];
-        k += w.sign * std::exp(w.ln_a + w.m * std::log(t) - w.ea / (rgas * t));
-      }
-      if (k > 0.0) continue;
+      if (PlogLevel(tb, i, std::log(t), 1.0 / (rgas * t)) > 0.0) continue;
       std::ostringstream pressure;
       pressure << tb.pressure[i];
       run.msg.n1 = tb.srcline;

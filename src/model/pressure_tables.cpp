@@ -14,14 +14,6 @@ namespace {
 // warns of such levels).
 constexpr double kSmallestLevel = 1.0e-300;
 
-double Level(const PressureTable& tb, int i, double ln_t, double inv_rt) {
-  double k = 0.0;
-  const PlogRow* row = tb.row.data();
-  for (int q = tb.first[i]; q < tb.first[i + 1]; ++q)
-    k += row[q].sign * std::exp(row[q].ln_a + row[q].m * ln_t - row[q].ea * inv_rt);
-  return k;
-}
-
 double LogLevel(double k) { return std::log(std::max(k, kSmallestLevel)); }
 
 }  // namespace
@@ -31,25 +23,21 @@ double TablePressure(const Network& net, double gas_total, double t) {
   return gas_total * net.rv * t / kKilopascalPerAtm;
 }
 
-double PlogLevelRate(const PressureTable& table, int i, double t, double rgas) {
-  return Level(table, i, std::log(t), 1.0 / (rgas * t));
-}
-
 double PlogRateConstant(const PressureTable& tb, double t, double p, double rgas) {
   const int n = static_cast<int>(tb.pressure.size());
   const double ln_t = std::log(t), inv_rt = 1.0 / (rgas * t);
   const double* pressure = tb.pressure.data();
-  if (p <= pressure[0]) return Level(tb, 0, ln_t, inv_rt);
-  if (p >= pressure[n - 1]) return Level(tb, n - 1, ln_t, inv_rt);
+  if (p <= pressure[0]) return PlogLevel(tb, 0, ln_t, inv_rt);
+  if (p >= pressure[n - 1]) return PlogLevel(tb, n - 1, ln_t, inv_rt);
   // pressure[i] <= p < pressure[i+1]; the pressure moves little between
   // evaluations, so the last interval is the place to start.
   int i = std::min(std::max(tb.last, 0), n - 2);
   while (p < pressure[i]) --i;
   while (p >= pressure[i + 1]) ++i;
   tb.last = i;
-  const double k1 = Level(tb, i, ln_t, inv_rt);
+  const double k1 = PlogLevel(tb, i, ln_t, inv_rt);
   if (p == pressure[i]) return k1;
-  const double k2 = Level(tb, i + 1, ln_t, inv_rt);
+  const double k2 = PlogLevel(tb, i + 1, ln_t, inv_rt);
   const double f = (std::log(p) - tb.ln_pressure[i]) / (tb.ln_pressure[i + 1] - tb.ln_pressure[i]);
   const double ln_k1 = LogLevel(k1);
   return std::exp(ln_k1 + f * (LogLevel(k2) - ln_k1));

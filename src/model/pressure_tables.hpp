@@ -28,7 +28,4 @@ double ChebyshevRateConstant(const PressureTable& table, double t, double p);
 // k of either form.
 double TableRateConstant(const PressureTable& table, double t, double p, double rgas);
 
-// The summed rate constant of the rows at the i-th tabulated pressure (0-based).
-double PlogLevelRate(const PressureTable& table, int i, double t, double rgas);
-
 }  // namespace tarnavel
