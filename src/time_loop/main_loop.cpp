@@ -8,6 +8,7 @@
 #include "core/run.hpp"
 #include "input/profiles.hpp"
 #include "model/derivs.hpp"
+#include "time_loop/error_scale.hpp"
 #include "time_loop/loop_stages.hpp"
 
 namespace tarnavel {
@@ -197,7 +198,7 @@ void RunMainLoop(Run& run, LoopState& loop) {
     if (loop.study != nullptr) loop.study->ClipStep(run, loop);
     if (loop.row_times != nullptr) ClipToRowTime(loop);
     stage::Derivatives(run, loop.base_time + loop.interval_time, loop.y, loop.dydx);
-    for (int i = 1; i <= n; ++i) loop.yscal[i] = std::max(std::fabs(loop.y[i]), run.settings.yscalmin);
+    SetErrorScales(run, loop.y.data(), loop.yscal.data(), n);
     if (loop.trial_step == 0.0) {
       loop.forced_output = true;
       loop.trial_step = loop.step_done;
