@@ -5,6 +5,7 @@
 #include "core/run.hpp"
 #include "integrate/numerical_jacobian.hpp"
 #include "model/derivs.hpp"
+#include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {
 
@@ -21,10 +22,7 @@ void Close(std::vector<int>& start, std::vector<int>& flat, std::vector<int>& li
 
 }  // namespace
 
-bool RateJacobianApplies(const Run& run) {
-  const Network& net = run.store.net;
-  return net.temperature_index <= 0 && net.volume_index <= 0 && net.reversed.empty();
-}
+bool RateJacobianApplies(const Run& run) { return run.store.net.compiled; }
 
 RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<int>>& columns_of_row) {
   const ModelStore& st = run.store;
@@ -64,6 +62,10 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     for (int c : columns_of_row[i])
       if (c >= 0 && c < n) pattern_rows[c].push_back(i);
 
+  plan.temperature_row = net.temperature_index > 0 ? net.temperature_index - 3 : -1;
+  plan.volume_row = net.volume_index > 0 ? net.volume_index - 3 : -1;
+  const auto state_variable = [&](int i) { return i == plan.temperature_row || i == plan.volume_row; };
+  plan.energy_weight.assign(n, 0.0);
   plan.cstr_flow.assign(n, 0);
   for (int s : net.cstr_species) plan.cstr_flow[s - 3] = s;
   plan.moves_total.assign(n, 0);
@@ -77,9 +79,16 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     const int s = j + 3;
     const bool gas = net.gas[s] != 0;
     plan.moves_total[j] = gas && (net.m_used || !special.empty());
-    reactions = reactions_of_species[s];
-    if (gas && net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
-    if (gas || collider[s]) reactions.insert(reactions.end(), special.begin(), special.end());
+    reactions.clear();
+    if (!state_variable(j)) {
+      reactions = reactions_of_species[s];
+      if (gas && net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
+      if (gas || collider[s]) reactions.insert(reactions.end(), special.begin(), special.end());
+      // A reverse constant kf/Kc moves with its forward constant.
+      const size_t own = reactions.size();
+      for (size_t q = 0; q < own; ++q)
+        if (net.rx[reactions[q]].revtherm) reactions.push_back(reactions[q] + 1);
+    }
     std::sort(reactions.begin(), reactions.end());
     reactions.erase(std::unique(reactions.begin(), reactions.end()), reactions.end());
     for (int r : reactions) rows.insert(rows.end(), rows_of_reaction[r].begin(), rows_of_reaction[r].end());
@@ -87,8 +96,11 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     most = std::max(most, reactions.size());
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int i : pattern_rows[j])
-      if (!std::binary_search(rows.begin(), rows.end(), i)) zeros.push_back(i);
+    // The columns of the temperature and the volume are filled whole, and
+    // their rows from the balances.
+    if (!state_variable(j))
+      for (int i : pattern_rows[j])
+        if (!state_variable(i) && !std::binary_search(rows.begin(), rows.end(), i)) zeros.push_back(i);
     for (int r : reactions) changes[r] = 1;
     for (int i : rows) {
       int k = net.term_start[i + 1];
@@ -107,9 +119,61 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
   return plan;
 }
 
+namespace {
+
+// Fills column c of an integrated temperature or volume from one whole
+// derivative evaluation at the perturbed point.
+void WholeColumn(Run& run, int c, double* y, const double* dydx, Matrix& dfdy, double* work, int n) {
+  const double saved = y[c];
+  const double increment = Perturb(y, c);
+  ++run.counts.derivs;
+  Derivs(run, y, work);
+  for (int i = 0; i < n; ++i) dfdy(i, c) = (work[i] - dydx[i]) / increment;
+  y[c] = saved;
+}
+
+// The energy balance at y, in the terms the temperature rate is made of:
+// dT/dt = -energy_rate / heat_capacity.
+struct EnergyBalance {
+  double energy_rate = 0.0, heat_capacity = 0.0;
+  double amount = 0.0, amount_rate = 0.0;  // gas-phase amount and its rate, for the volume row
+};
+
+EnergyBalance BalanceAtY(const ModelStore& st, RateJacobianPlan& plan, const double* x, const double* dydx) {
+  const Network& net = st.net;
+  const double t = net.temperature;
+  const bool constant_pressure = net.volume_index > 0;
+  EnergyBalance b;
+  if (plan.temperature_row >= 0) {
+    for (int s = 3; s <= st.rspec; ++s) {
+      if (!net.has_properties[s]) continue;
+      const double gas = net.gas[s] && !constant_pressure ? 1.0 : 0.0;
+      b.heat_capacity += x[s] * (net.cp_r[s] - gas);
+      if (s <= st.spec) plan.energy_weight[s - 3] = (net.h_rt[s] - gas) * t;
+    }
+    b.heat_capacity *= net.volume;
+    for (int i = 0; i < plan.n; ++i) b.energy_rate += dydx[i] * plan.energy_weight[i];
+  }
+  if (constant_pressure) {
+    b.amount = GasSum(st, x) * net.volume;
+    for (int s = 3; s <= st.spec; ++s)
+      if (net.gas[s]) b.amount_rate += dydx[s - 3];
+  }
+  return b;
+}
+
+}  // namespace
+
 void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work) {
   ModelStore& st = run.store;
   Network& net = st.net;
+  const int n = plan.n;
+  const int trow = plan.temperature_row, vrow = plan.volume_row;
+  // The state variables' columns first: each evaluation at a perturbed
+  // temperature or volume leaves its own rate constants behind, and the one
+  // at y below puts them back.
+  if (trow >= 0) WholeColumn(run, trow, y, dydx, dfdy, work, n);
+  if (vrow >= 0) WholeColumn(run, vrow, y, dydx, dfdy, work, n);
   ++run.counts.derivs;
   Derivs(run, y, work);  // rates, rate constants and full state at y
   double* x = net.state.data();
@@ -122,8 +186,12 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
   const double total = x[kM];
   const double gas_total = special ? GasSum(st, x) : 0.0;
   const double t = net.temperature;
+  const double v = net.volume;
+  const bool per_volume = net.volume_index > 0;
+  const EnergyBalance balance = trow >= 0 || vrow >= 0 ? BalanceAtY(st, plan, x, dydx) : EnergyBalance{};
+  const double dtdt = trow >= 0 ? dydx[trow] : 0.0;
   double* partial = plan.partial_sum.data();
-  for (int l = 1; l <= plan.n; ++l) {
+  for (int l = 1; l <= n; ++l) {
     double sum = 0.0;
     for (int k = start[l]; k < start[l + 1]; ++k) {
       partial[k] = sum;
@@ -132,11 +200,13 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     plan.row_sum[l - 1] = sum;
   }
 
-  for (int j = 0; j < plan.n; ++j) {
+  for (int j = 0; j < n; ++j) {
+    if (j == trow || j == vrow) continue;
     const int s = j + 3;
     const double saved = y[j];
+    const double saved_x = x[s];
     const double increment = Perturb(y, j);
-    x[s] = y[j];
+    x[s] = per_volume && net.per_volume[s] ? y[j] / v : y[j];
     // [M] is summed again over the perturbed state, as the derivative
     // function sums it.
     const double perturbed_total = plan.moves_total[j] ? GasSum(st, x) : gas_total;
@@ -147,9 +217,15 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
       const int r = plan.reactions[q];
       plan.saved_rate[q - r0] = rate[r];
       plan.saved_rk[q - r0] = rk[r];
-      if (special && rx[r].kptr > 0) rk[r] = SpecialRate(st, r, perturbed_total, t, x);
+      if (r > 1 && rx[r - 1].revtherm) {
+        rk[r] = ReverseRateConstant(rk[r - 1], net.kc[r - 1]);
+      } else if (special && rx[r].kptr > 0) {
+        rk[r] = SpecialRate(st, r, perturbed_total, t, x);
+      }
       rate[r] = ReactionRate(rx[r], rk[r], x);
+      if (per_volume) rate[r] *= v;
     }
+    double energy_change = 0.0, amount_rate_change = 0.0;
     for (int q = plan.row_start[j]; q < plan.row_start[j + 1]; ++q) {
       const int i = plan.rows[q];
       const int first = plan.first_term[q], end = start[i + 2];
@@ -160,9 +236,32 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
         const SpeciesEntry& e = st.species[c];
         sum += (e.external - y[i]) * e.flow_rate;
       }
-      dfdy(i, j) = (sum - dydx[i]) / increment;
+      const double change = sum - dydx[i];
+      dfdy(i, j) = change / increment;
+      energy_change += change * plan.energy_weight[i];
+      if (net.gas[i + 3]) amount_rate_change += change;
     }
     for (int q = plan.zero_start[j]; q < plan.zero_start[j + 1]; ++q) dfdy(plan.zero_rows[q], j) = 0.0;
+    double dtdt_change = 0.0;
+    if (trow >= 0) {
+      // dT/dt = -E/C moves to -(E + dE)/(C + dC); the difference is formed
+      // directly so that nothing of it is lost to cancellation.
+      double capacity_change = 0.0;
+      if (net.has_properties[s]) {
+        const double gas = net.gas[s] && !per_volume ? 1.0 : 0.0;
+        capacity_change = (x[s] - saved_x) * (net.cp_r[s] - gas) * v;
+      }
+      const double e = balance.energy_rate, c = balance.heat_capacity;
+      dtdt_change = (e * capacity_change - c * energy_change) / (c * (c + capacity_change));
+      dfdy(trow, j) = dtdt_change / increment;
+    }
+    if (vrow >= 0) {
+      // dV/dt = (Rv/P)(n dT/dt + T dn/dt) over the gas-phase amount n.
+      const double amount_change = net.gas[s] ? (x[s] - saved_x) * v : 0.0;
+      const double volume_change = net.rv / net.pressure *
+          (amount_change * (dtdt + dtdt_change) + balance.amount * dtdt_change + t * amount_rate_change);
+      dfdy(vrow, j) = volume_change / increment;
+    }
 
     for (int q = r0; q < r1; ++q) {
       const int r = plan.reactions[q];
@@ -170,7 +269,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
       rk[r] = plan.saved_rk[q - r0];
     }
     y[j] = saved;
-    x[s] = saved;
+    x[s] = saved_x;
     x[kM] = total;
   }
 }

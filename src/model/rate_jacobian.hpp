@@ -2,8 +2,10 @@
 // The forward-difference Jacobian of the compiled network, evaluated the
 // cheap way: for each perturbed species only the reactions whose rate it
 // changes are re-evaluated, and only the balances those reactions enter are
-// summed again. Every entry equals, to the bit, the one a full derivative
-// evaluation at the perturbed point would give.
+// summed again. Every entry of a species balance equals, to the bit, the one a
+// full derivative evaluation at the perturbed point would give; the rows of
+// the temperature and the volume are their changes worked out from the
+// changes of the balances, without rounding away the difference.
 
 #include <vector>
 
@@ -22,15 +24,21 @@ struct RateJacobianPlan {
   std::vector<int> zero_start, zero_rows;      // the other rows of the pattern's column j
   std::vector<char> moves_total;               // species j counts in [M] and [M] is used
   std::vector<int> cstr_flow;                  // per row: the species' CSTR entry, or 0
+  // Rows (and columns) of an integrated temperature and volume, or -1. Their
+  // columns come from whole derivative evaluations; their rows follow from
+  // the species rows of each column through the energy balance and the gas
+  // law.
+  int temperature_row = -1, volume_row = -1;
+  std::vector<double> energy_weight;           // per row: (H/RT, or U/RT for a gas at constant volume) x T
   std::vector<double> saved_rate, saved_rk;    // room for one column's reactions
   // Each balance summed up to (not including) each of its terms at y, and in
   // full: a perturbed balance starts from the sum before its first change.
   std::vector<double> partial_sum, row_sum;
 };
 
-// Whether the plan can serve the run: neither temperature nor volume is
-// integrated (each makes every balance depend on every species) and no
-// reverse rate constant follows an equilibrium constant.
+// Whether the plan can serve the run: it serves every compiled network,
+// with or without an integrated temperature and volume and with reverse
+// rate constants that follow an equilibrium constant.
 bool RateJacobianApplies(const Run& run);
 
 // The plan for the compiled network with the given Jacobian pattern.
@@ -38,7 +46,8 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
 
 // dfdy(i, j) := (f_i(y + e_j dy_j) - dydx_i) / dy_j over the pattern, with the
 // increments of the numerical Jacobian; y is perturbed and restored in place.
-// Needs one derivative evaluation at y (into `work`, n values).
+// Needs one derivative evaluation at y (into `work`, n values), and one more
+// for each of an integrated temperature and volume.
 void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work);
 
 }  // namespace tarnavel

@@ -107,8 +107,7 @@ void ReverseRateConstants(Run& run, double t) {
   }
   double* rk = net.rk.data();
   for (int j : net.reversed) {
-    const double kc = net.kc[j];
-    rk[j + 1] = kc > 1.0e-50 ? rk[j] / kc : kUnderflowReverseRate;
+    rk[j + 1] = ReverseRateConstant(rk[j], net.kc[j]);
   }
 }
 

@@ -19,6 +19,10 @@ struct Network;
 // Reverse rate constant given when the equilibrium constant is 1e-50 or less.
 inline constexpr double kUnderflowReverseRate = 9.123456789e99;
 
+// The reverse rate constant of a pair whose forward constant is kf: kf / Kc,
+// or the sentinel when Kc has underflowed.
+inline double ReverseRateConstant(double kf, double kc) { return kc > 1.0e-50 ? kf / kc : kUnderflowReverseRate; }
+
 double EnthalpyRT(const ThermoSpeciesData& d, double t);
 double EntropyR(const ThermoSpeciesData& d, double t);
 double HeatCapacityR(const ThermoSpeciesData& d, double t);

@@ -15,6 +15,10 @@
 #include <vector>
 
 #include "driver/run_driver.hpp"
+#include "integrate/numerical_jacobian.hpp"
+#include "model/jacobian_pattern.hpp"
+#include "model/model_system.hpp"
+#include "model/rate_jacobian.hpp"
 #include "driver/stages.hpp"
 #include "support/run_fixture.hpp"
 #include "support/temp_workdir.hpp"
@@ -391,6 +395,57 @@ TEST(ThermoRuns, AdiabaticHydrogenAirIgnitionKeepsItsEnergyAndEndsInEquilibrium)
     EXPECT_NEAR(m.Conc("H") / eq.n.at("H"), 1.0, 1.0e-3);
     EXPECT_NEAR(m.Conc(constant_pressure ? "Volume" : "N2") / (constant_pressure ? eq.volume : eq.n.at("N2")), 1.0,
                 1.0e-4);
+  }
+}
+
+// The reaction-wise Jacobian of an adiabatic vessel against whole derivative
+// evaluations column by column: the species balances to the bit (fall-off,
+// third bodies and reverse constants from Kc re-evaluated as the derivative
+// function does), the columns of the temperature and the volume to the bit,
+// and the rows of the temperature and the volume as close as the plain
+// differences resolve them.
+TEST(ThermoRuns, TheReactionWiseJacobianOfAnAdiabaticVesselIsTheWholeOne) {
+  std::map<std::string, double> conc;
+  for (size_t i = 0; i < kSpecies.size(); ++i) conc[kSpecies[i]] = 1.0e-7 * (1.0 + static_cast<double>(i));
+  for (bool constant_pressure : {false, true}) {
+    SCOPED_TRACE(constant_pressure ? "constant pressure" : "constant volume");
+    H2O2Model m;
+    m.Write(conc, constant_pressure ? "1500\tYES" : "1500", 1.0e-3);
+    m.SetUp();
+    tarnavel::Run& run = m.cr.run;
+    const Network& net = run.store.net;
+    const int n = run.store.Equations();
+    const int trow = net.temperature_index - 3, vrow = constant_pressure ? net.volume_index - 3 : -1;
+    ASSERT_GE(trow, 0);
+    ASSERT_EQ(vrow >= 0, constant_pressure);
+    std::vector<double> y(n), f(n), work(n);
+    for (int i = 0; i < n; ++i) y[i] = run.store.conc[i + 3];
+    ModelSystem sys(run);
+    sys.Derivs(y.data(), f.data());
+    Matrix plain(n), reaction_wise(n);
+    std::vector<double> y1 = y, y2 = y;
+    NumJacobian(sys, y1.data(), f.data(), n, plain, work.data());
+    ASSERT_TRUE(RateJacobianApplies(run));
+    RateJacobianPlan plan = PlanRateJacobian(run, JacobianPattern(run));
+    const long evaluations = run.counts.derivs;
+    RateJacobian(run, plan, y2.data(), f.data(), reaction_wise, work.data());
+    EXPECT_EQ(run.counts.derivs, evaluations + (constant_pressure ? 3 : 2));
+    EXPECT_EQ(y2, y);
+    for (int i = 0; i < n; ++i) {
+      for (int j = 0; j < n; ++j) {
+        if (i != trow && i != vrow) {
+          EXPECT_EQ(reaction_wise(i, j), plain(i, j)) << i << "," << j;
+        } else {
+          const double tol = 1.0e-6 * (std::fabs(plain(i, j)) + std::fabs(f[i] / y[j]));
+          EXPECT_NEAR(reaction_wise(i, j), plain(i, j), tol) << i << "," << j;
+        }
+      }
+    }
+    // The temperature row is not empty: heat release follows the radicals.
+    EXPECT_NE(reaction_wise(trow, 1), 0.0);
+    std::vector<double> again(n);
+    sys.Derivs(y.data(), again.data());
+    EXPECT_EQ(again, f);  // rates and constants are left as at y
   }
 }
 
