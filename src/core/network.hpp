@@ -77,6 +77,11 @@ struct Network {
   std::vector<double> rk;             // RK: working rate constants, 1..NREACT
   std::vector<double> rk_arrhenius;   // Arrhenius values at `arrhenius_temp`
   double arrhenius_temp = -1.0;       // temperature of rk_arrhenius; negative: not yet evaluated
+  // Per reaction with a fall-off or exponential special rate law, its
+  // temperature-only factors at `arrhenius_temp` (k0 and the broadening's
+  // temperature terms), so that a change of composition costs no power or
+  // exponential of the temperature.
+  std::vector<std::array<double, 3>> special_temp_terms;
   // TERMS as one flat list: the terms of list l (species l+2) are
   // term[term_start[l] .. term_start[l+1]).
   std::vector<int> term_start;

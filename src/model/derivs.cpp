@@ -1,6 +1,7 @@
 #include "model/derivs.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "core/run.hpp"
@@ -146,6 +147,42 @@ void ScaleRatesByVolume(ModelStore& st) {
 
 }  // namespace
 
+namespace {
+
+// The temperature-only factors of a special rate law at t: for the fall-off
+// forms k0, then log10(Fcent) (Troe) or the SRI base a exp(-b/T) + exp(-T/c)
+// and its factor d T^e; for the exponential form its whole factor.
+std::array<double, 3> SpecialTemperatureTerms(const SpecialEntry& e, double t, double rgas) {
+  const double* p = e.param.data();
+  std::array<double, 3> terms{0.0, 0.0, 1.0};
+  const int type = e.type;
+  if (type == 30) {
+    terms[0] = std::exp(p[1] / std::cbrt(t) + p[2] / std::pow(t, 2.0 / 3.0));
+  } else if (type >= 2 && type < 20) {
+    terms[0] = p[1] * std::pow(t, p[2]) * std::exp(-p[3] / (rgas * t));
+    if (type == 3) {
+      double fcent = (1.0 - p[4]) * std::exp(-t / p[5]) + p[4] * std::exp(-t / p[6]);
+      if (p[7] != 0.0) fcent += std::exp(-p[7] / t);
+      terms[1] = std::log10(std::max(fcent, kTiny));
+    } else if (type != 2) {
+      terms[1] = p[4] * std::exp(-p[5] / t) + std::exp(-t / p[6]);
+      if (p[7] != 0.0) terms[2] = p[8] != 0.0 ? p[7] * std::pow(t, p[8]) : p[7];
+    }
+  }
+  return terms;
+}
+
+}  // namespace
+
+void EvaluateSpecialTemperatureTerms(ModelStore& st, double t) {
+  Network& net = st.net;
+  if (net.special_temp_terms.size() < static_cast<size_t>(st.nreact) + 1)
+    net.special_temp_terms.assign(static_cast<size_t>(st.nreact) + 1, {0.0, 0.0, 1.0});
+  if (st.cursk < 1) return;
+  for (int r = 1; r <= st.nreact; ++r)
+    if (net.rx[r].kptr > 0) net.special_temp_terms[r] = SpecialTemperatureTerms(st.special[net.rx[r].kptr], t, net.rgas);
+}
+
 double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x) {
   const Network& net = st.net;
   const SpecialEntry& e = st.special[net.rx[r].kptr];
@@ -174,27 +211,29 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
   const double k = BaseRate(net, r);
   const int type = e.type;
   if (type <= 1) return k * meff;
-  if (type == 30) return k * std::exp(p[1] / std::cbrt(t) + p[2] / std::pow(t, 2.0 / 3.0));
-  if (type >= 20) return net.rk[r];
-  const double rgas = st.net.rgas;
+  if (type >= 20 && type != 30) return net.rk[r];
+  // The factors of the temperature, as evaluated with the Arrhenius values
+  // when the temperature is theirs.
+  const std::array<double, 3> terms = net.arrhenius_temp == t && static_cast<size_t>(r) < net.special_temp_terms.size()
+                                          ? net.special_temp_terms[r]
+                                          : SpecialTemperatureTerms(e, t, net.rgas);
+  if (type == 30) return k * terms[0];
   const double kinf = k;
-  const double k0 = p[1] * std::pow(t, p[2]) * std::exp(-p[3] / (rgas * t));
+  const double k0 = terms[0];
   const double pr = k0 * meff / (kinf + kTiny);
   if (type == 2) return kinf * pr / (1.0 + pr);
   const double logpr = std::log10(std::max(pr, kTiny));
   double f;
   if (type == 3) {
-    double fcent = (1.0 - p[4]) * std::exp(-t / p[5]) + p[4] * std::exp(-t / p[6]);
-    if (p[7] != 0.0) fcent += std::exp(-p[7] / t);
-    const double l = std::log10(std::max(fcent, kTiny));
+    const double l = terms[1];
     const double c = -0.4 - 0.67 * l;
     const double nn = 0.75 - 1.27 * l;
     const double ff = (logpr + c) / (nn - 0.14 * (logpr + c));
     f = std::pow(10.0, l / (1.0 + ff * ff));
   } else {
     const double xx = 1.0 / (1.0 + logpr * logpr);
-    f = std::pow(p[4] * std::exp(-p[5] / t) + std::exp(-t / p[6]), xx);
-    if (p[7] != 0.0) f *= p[8] != 0.0 ? p[7] * std::pow(t, p[8]) : p[7];
+    f = std::pow(terms[1], xx);
+    if (p[7] != 0.0) f *= terms[2];
   }
   return kinf * pr * f / (1.0 + pr);
 }
@@ -258,6 +297,7 @@ void EvaluateArrhenius(Run& run, double t) {
     net.rk_arrhenius[r] = k;
     net.rk[r] = k;
   }
+  EvaluateSpecialTemperatureTerms(st, t);
   net.arrhenius_temp = t;
 }
 

@@ -40,6 +40,11 @@ void BuildRateForms(Network& net, int nreact);
 // total concentration mtot.
 double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x);
 
+// The temperature-only factors of every special rate law at t, which
+// SpecialRate uses while the Arrhenius values are those of t (EvaluateArrhenius
+// calls this).
+void EvaluateSpecialTemperatureTerms(ModelStore& st, double t);
+
 // Evaluates the Arrhenius rate constants of the temperature-dependent
 // reactions at temperature `t` and makes them the working rate constants.
 // Called before the first derivative evaluation of a run and whenever the

@@ -43,8 +43,11 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     for (int j = 1; j <= cr.nrct; ++j)
       if (cr.rsp[j] == kM) reads_total.push_back(r);
     if (st.cursk >= 1 && cr.kptr > 0) {
-      special.push_back(r);
       const SpecialEntry& e = st.special[cr.kptr];
+      // In a constant-pressure vessel a pressure table reads the vessel's
+      // pressure, which no species moves.
+      if (IsPressureTable(e.type) && net.volume_index > 0) continue;
+      special.push_back(r);
       const int colliders = static_cast<int>(e.param[kColliderCountSlot]);
       for (int c = 1; c <= colliders; ++c) {
         const int s = static_cast<int>(e.param[ColliderSpeciesSlot(c)]) + 2;

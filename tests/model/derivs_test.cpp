@@ -230,6 +230,42 @@ TEST_F(FallOff, SriStartsFromTheArrheniusHighPressureLimit) {
   EXPECT_NEAR(Rk(), expected, 1e-12 * expected);
 }
 
+// The temperature factors kept with the Arrhenius values give the very rate
+// constant of a fresh evaluation, and a temperature other than theirs is
+// never served from them.
+struct SpecialLaw {
+  const char* name;
+  int type;
+  std::vector<double> params;
+};
+
+class TemperatureTerms : public FallOff, public ::testing::WithParamInterface<SpecialLaw> {};
+
+TEST_P(TemperatureTerms, KeptFactorsGiveTheFreshRateConstantToTheBit) {
+  Build(GetParam().type, GetParam().params);  // a constant high-pressure limit: only the factors follow t
+  Collider(entry, 1, "N2", 1.0);
+  Collider(entry, 2, "O2", 0.5);
+  std::vector<double> x(st.rspec + 1, 0.0);
+  for (int s = 3; s <= st.rspec; ++s) x[s] = st.conc[s];
+  const double mtot = 1.9e19 + 5.0e18 + 1.0e12 + 1.0e11;
+  const double kept = SpecialRate(st, reaction, mtot, t, x.data());
+  st.net.arrhenius_temp = -1.0;  // nothing kept: every factor evaluated afresh
+  EXPECT_EQ(kept, SpecialRate(st, reaction, mtot, t, x.data()));
+  EvaluateArrhenius(run, t);
+  const double other = SpecialRate(st, reaction, mtot, 1500.0, x.data());  // not the kept temperature
+  EvaluateArrhenius(run, 1500.0);
+  EXPECT_EQ(other, SpecialRate(st, reaction, mtot, 1500.0, x.data()));
+  EXPECT_NE(other, kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Laws, TemperatureTerms,
+    ::testing::Values(SpecialLaw{"Lindemann", 2, {6.0e-31, -2.0, 100.0}},
+                      SpecialLaw{"Troe", 3, {6.0e-31, -2.0, 50.0, 0.6, 90.0, 5000.0, 1200.0}},
+                      SpecialLaw{"SRI", 4, {6.0e-31, -2.0, 0.0, 0.5, 300.0, 900.0, 1.2, 0.1}},
+                      SpecialLaw{"LandauTeller", 30, {-50.0, 20.0}}),
+    [](const ::testing::TestParamInfo<SpecialLaw>& info) { return std::string(info.param.name); });
+
 TEST_F(FallOff, LandauTeller) {
   Build(30, {-50.0, 20.0});
   EXPECT_DOUBLE_EQ(Rk(false), kinf * std::exp(-50.0 / std::cbrt(t) + 20.0 / std::pow(t, 2.0 / 3.0)));
