@@ -19,6 +19,15 @@ class Matrix {
 
   int Capacity() const { return capacity_; }
 
+  // A Jacobian may carry, besides its entries, a rank-one term u g^T: the
+  // dependence of every rate on the gas total [M], with g the derivative of
+  // [M] by each state variable. The matrix is then entries + u g^T.
+  struct RankOne {
+    bool active = false;
+    std::vector<double> u, g;
+  };
+  RankOne rank_one;
+
   // Entry (i, j), both from 0.
   double& operator()(int i, int j) { return data_[Offset(i, j)]; }
   double operator()(int i, int j) const { return data_[Offset(i, j)]; }

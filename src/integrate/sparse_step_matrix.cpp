@@ -58,6 +58,7 @@ void SparseStepMatrix::SetPattern(const std::vector<std::vector<int>>& columns_o
   inverse_.assign(n, 0.0);
   work_.assign(n, 0.0);
   rhs_.assign(n, 0.0);
+  row_size_.assign(n, 0.0);
   lower_start_.assign(n + 1, 0);
   upper_start_.assign(n + 1, 0);
   dense_.reset();
@@ -93,6 +94,17 @@ void SparseStepMatrix::Form(double diagonal, double s, const Matrix& dfdy, int n
 bool SparseStepMatrix::SparseFactor() {
   const int n = n_;
   double* w = work_.data();
+  // Each row's largest entry as formed. A pivot that fails the threshold
+  // against an entry below it may still pass once every row is measured
+  // against its own largest entry (the rows of a temperature or a volume
+  // are in units far from those of the concentrations, and a row's scale
+  // does not change the solution).
+  double* row_size = row_size_.data();
+  for (int i = 0; i < n; ++i) {
+    double largest = 0.0;
+    for (int p = row_start_[i]; p < row_start_[i + 1]; ++p) largest = std::max(largest, std::fabs(formed_[p]));
+    row_size[i] = largest;
+  }
   int nl = 0, nu = 0;
   for (int i = 0; i < n; ++i) {
     const int first = row_start_[i], diagonal = diag_[i], last = row_start_[i + 1];
@@ -107,7 +119,9 @@ bool SparseStepMatrix::SparseFactor() {
     for (int p = first; p < diagonal; ++p) {
       const int k = col_[p];
       const double a = w[k];
-      if (std::fabs(a) * kPivotThreshold > std::fabs(pivot_[k])) return false;
+      if (std::fabs(a) * kPivotThreshold > std::fabs(pivot_[k]) &&
+          std::fabs(a) * kPivotThreshold * row_size[k] > std::fabs(pivot_[k]) * row_size[i])
+        return false;
       const double factor = a * inverse_[k];
       if (factor == 0.0) continue;
       lower_col_[nl] = k;

@@ -5,8 +5,9 @@
 // factoring and solving then run over stored index lists.
 //
 // The pivots are the diagonal entries, taken in that order, as long as each
-// is at least a hundredth of every entry below it in its column (threshold
-// pivoting: no multiplier exceeds 100). The step matrices of kinetic systems
+// is at least a hundredth of every entry below it in its column, each row
+// measured plainly or against its own largest entry (threshold pivoting: no
+// multiplier of the rows so scaled exceeds 100). The step matrices of kinetic systems
 // are close to diagonally dominant, so this almost always holds; where it
 // does not, or a pivot or a whole row is zero, that matrix goes to the dense
 // path, which pivots partially, reports a singular matrix and gives the
@@ -45,6 +46,7 @@ class SparseStepMatrix final : public StepMatrix {
   std::vector<double> formed_;   // M as formed, before the factorisation
   std::vector<double> pivot_, inverse_;
   std::vector<double> work_;          // one row during the elimination
+  std::vector<double> row_size_;      // each row's largest entry as formed
   mutable std::vector<double> rhs_;   // the right-hand side in elimination order
   // Non-zero factors row by row: L left of the diagonal, U right of it.
   std::vector<int> lower_start_, lower_col_, upper_start_, upper_col_;

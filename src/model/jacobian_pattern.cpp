@@ -6,7 +6,7 @@
 
 namespace tarnavel {
 
-std::vector<std::vector<int>> JacobianPattern(const Run& run) {
+std::vector<std::vector<int>> JacobianPattern(const Run& run, bool total_apart) {
   const ModelStore& st = run.store;
   const Network& net = st.net;
   const int n = st.spec - 2;
@@ -33,7 +33,7 @@ std::vector<std::vector<int>> JacobianPattern(const Run& run) {
         if (s >= 3 && s <= st.spec) cols.push_back(s - 3);
       }
     }
-    if (all_gas)
+    if (all_gas && !total_apart)
       for (int s = 3; s <= st.spec; ++s)
         if (net.gas[s]) cols.push_back(s - 3);
     // An integrated temperature drives every rate constant, and an integrated

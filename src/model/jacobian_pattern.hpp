@@ -14,6 +14,10 @@ struct Run;
 // special rate law, whose named third bodies count too). It must list every
 // dependency the derivative function has: the numerical Jacobian perturbs
 // columns that share no row together.
-std::vector<std::vector<int>> JacobianPattern(const Run& run);
+//
+// With `total_apart`, the dependence on the gas total is left out (named
+// third bodies stay): the pattern of a Jacobian whose dependence on [M] is
+// carried apart as a rank-one term (see TotalApart in rate_jacobian.hpp).
+std::vector<std::vector<int>> JacobianPattern(const Run& run, bool total_apart = false);
 
 }  // namespace tarnavel

@@ -6,6 +6,8 @@
 #include "integrate/numerical_jacobian.hpp"
 #include "model/analytic_jacobian.hpp"
 #include "model/derivs.hpp"
+#include "model/jacobian_pattern.hpp"
+#include "model/rate_jacobian.hpp"
 
 namespace tarnavel {
 
@@ -19,7 +21,11 @@ ModelSystem::ModelSystem(Run& run)
 void ModelSystem::SetPattern(const std::vector<std::vector<int>>& columns_of_row) {
   pattern_ = columns_of_row;
   groups_ = GroupColumns(columns_of_row);
-  plan_ = RateJacobianApplies(run_) ? PlanRateJacobian(run_, columns_of_row) : RateJacobianPlan{};
+  if (!RateJacobianApplies(run_)) {
+    plan_ = RateJacobianPlan{};
+  } else {
+    plan_ = PlanRateJacobian(run_, TotalApart(run_) ? JacobianPattern(run_, true) : columns_of_row);
+  }
 }
 
 void ModelSystem::Derivs(const double* y, double* dydx) {
@@ -29,6 +35,7 @@ void ModelSystem::Derivs(const double* y, double* dydx) {
 
 void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
   ++run_.counts.jacobians;
+  dfdy.rank_one.active = false;
   if (run_.sw.anjac) {
     AnaJacobian(run_, y, dfdy, &pattern_);
     return;

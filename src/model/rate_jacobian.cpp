@@ -24,20 +24,44 @@ void Close(std::vector<int>& start, std::vector<int>& flat, std::vector<int>& li
 
 bool RateJacobianApplies(const Run& run) { return run.store.net.compiled; }
 
+namespace {
+
+// Whether special entry e's rate constant reads the gas total (not only
+// named colliders, the temperature or the vessel's pressure).
+bool ReadsGasTotal(const SpecialEntry& e, bool constant_pressure) {
+  if (IsPressureTable(e.type)) return !constant_pressure;
+  return !e.absolute && e.type < 20;
+}
+
+}  // namespace
+
+bool TotalApart(const Run& run) {
+  const ModelStore& st = run.store;
+  const Network& net = st.net;
+  if (net.temperature_index <= 0 || run.sw.anjac) return false;
+  if (net.m_used) return true;
+  if (st.cursk < 1) return false;
+  for (int r = 1; r <= st.nreact; ++r)
+    if (net.rx[r].kptr > 0 && ReadsGasTotal(st.special[net.rx[r].kptr], net.volume_index > 0)) return true;
+  return false;
+}
+
 RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<int>>& columns_of_row) {
   const ModelStore& st = run.store;
   const Network& net = st.net;
   const int n = st.spec - 2;
   RateJacobianPlan plan;
   plan.n = n;
+  plan.total_apart = TotalApart(run);
 
   // The balances each reaction enters, and the reactions reading [M] and
   // composition-dependent rate constants.
   std::vector<std::vector<int>> rows_of_reaction(st.nreact + 1);
   for (int l = 1; l <= n; ++l)
     for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) rows_of_reaction[net.term[k].reaction].push_back(l - 1);
-  std::vector<int> reads_total, special;
+  std::vector<int> reads_total, special, total_readers;
   std::vector<char> collider(st.rspec + 1, 0);
+  std::vector<std::vector<int>> specials_of_collider(st.rspec + 1);
   for (int r = 1; r <= st.nreact; ++r) {
     const CompiledReaction& cr = net.rx[r];
     for (int j = 1; j <= cr.nrct; ++j)
@@ -48,10 +72,14 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
       // pressure, which no species moves.
       if (IsPressureTable(e.type) && net.volume_index > 0) continue;
       special.push_back(r);
+      if (ReadsGasTotal(e, net.volume_index > 0)) total_readers.push_back(r);
       const int colliders = static_cast<int>(e.param[kColliderCountSlot]);
       for (int c = 1; c <= colliders; ++c) {
         const int s = static_cast<int>(e.param[ColliderSpeciesSlot(c)]) + 2;
-        if (s >= 1 && s <= st.rspec) collider[s] = 1;
+        if (s >= 1 && s <= st.rspec) {
+          collider[s] = 1;
+          specials_of_collider[s].push_back(r);
+        }
       }
     }
   }
@@ -85,8 +113,14 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     reactions.clear();
     if (!state_variable(j)) {
       reactions = reactions_of_species[s];
-      if (gas && net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
-      if (gas || collider[s]) reactions.insert(reactions.end(), special.begin(), special.end());
+      if (plan.total_apart) {
+        // The gas total stays as at y; its own column comes apart.
+        plan.moves_total[j] = 0;
+        reactions.insert(reactions.end(), specials_of_collider[s].begin(), specials_of_collider[s].end());
+      } else {
+        if (gas && net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
+        if (gas || collider[s]) reactions.insert(reactions.end(), special.begin(), special.end());
+      }
       // A reverse constant kf/Kc moves with its forward constant.
       const size_t own = reactions.size();
       for (size_t q = 0; q < own; ++q)
@@ -114,6 +148,28 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     Close(plan.reaction_start, plan.reactions, reactions);
     Close(plan.row_start, plan.rows, rows);
     Close(plan.zero_start, plan.zero_rows, zeros);
+  }
+  if (plan.total_apart) {
+    reactions = total_readers;
+    if (net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
+    const size_t own = reactions.size();
+    for (size_t q = 0; q < own; ++q)
+      if (net.rx[reactions[q]].revtherm) reactions.push_back(reactions[q] + 1);
+    std::sort(reactions.begin(), reactions.end());
+    reactions.erase(std::unique(reactions.begin(), reactions.end()), reactions.end());
+    for (int r : reactions) rows.insert(rows.end(), rows_of_reaction[r].begin(), rows_of_reaction[r].end());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int r : reactions) changes[r] = 1;
+    for (int i : rows) {
+      int k = net.term_start[i + 1];
+      while (k < net.term_start[i + 2] && !changes[net.term[k].reaction]) ++k;
+      plan.total_first_term.push_back(k);
+    }
+    for (int r : reactions) changes[r] = 0;
+    most = std::max(most, reactions.size());
+    plan.total_reactions = reactions;
+    plan.total_rows = rows;
   }
   plan.saved_rate.assign(most, 0.0);
   plan.saved_rk.assign(most, 0.0);
@@ -165,6 +221,82 @@ EnergyBalance BalanceAtY(const ModelStore& st, RateJacobianPlan& plan, const dou
   return b;
 }
 
+// The rank-one term of a Jacobian with the gas total apart: u, the change
+// of every balance (and of the temperature and volume equations) with [M]
+// alone, from the reactions that read it; g, the change of [M] with each
+// state variable (1, or 1/V for an amount at constant pressure, for a
+// gas-phase species; 0 otherwise).
+void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const EnergyBalance& balance,
+                 Matrix& dfdy) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  const int n = plan.n;
+  Matrix::RankOne& one = dfdy.rank_one;
+  if (static_cast<int>(one.u.size()) < n) {  // once: the Jacobian matrix lives as long as the run
+    one.u.assign(n, 0.0);
+    one.g.assign(n, 0.0);
+  }
+  double* x = net.state.data();
+  double* rate = st.rate.data();
+  double* rk = net.rk.data();
+  const CompiledReaction* rx = net.rx.data();
+  const int* start = net.term_start.data();
+  const Term* term = net.term.data();
+  const double t = net.temperature, v = net.volume;
+  const bool per_volume = net.volume_index > 0;
+  const double total = x[kM];
+  double gas_total = GasSum(st, x);
+  const double increment = Perturb(&gas_total, 0);
+  if (net.m_used) x[kM] = gas_total;
+
+  const int nr = static_cast<int>(plan.total_reactions.size());
+  for (int q = 0; q < nr; ++q) {
+    const int r = plan.total_reactions[q];
+    plan.saved_rate[q] = rate[r];
+    plan.saved_rk[q] = rk[r];
+    if (r > 1 && rx[r - 1].revtherm) {
+      rk[r] = ReverseRateConstant(rk[r - 1], net.kc[r - 1]);
+    } else if (rx[r].kptr > 0) {
+      rk[r] = SpecialRate(st, r, gas_total, t, x);
+    }
+    rate[r] = ReactionRate(rx[r], rk[r], x);
+    if (per_volume) rate[r] *= v;
+  }
+  std::fill(one.u.begin(), one.u.begin() + n, 0.0);
+  double energy_change = 0.0, amount_rate_change = 0.0;
+  const int nrows = static_cast<int>(plan.total_rows.size());
+  for (int q = 0; q < nrows; ++q) {
+    const int i = plan.total_rows[q];
+    const int first = plan.total_first_term[q], end = start[i + 2];
+    double sum = first < end ? plan.partial_sum[first] : plan.row_sum[i];
+    for (int k = first; k < end; ++k) sum += term[k].coeff * rate[term[k].reaction];
+    const double change = sum - dydx[i];
+    one.u[i] = change / increment;
+    energy_change += change * plan.energy_weight[i];
+    if (net.gas[i + 3]) amount_rate_change += change;
+  }
+  double dtdt_change = 0.0;
+  if (plan.temperature_row >= 0) {
+    dtdt_change = -energy_change / balance.heat_capacity;
+    one.u[plan.temperature_row] = dtdt_change / increment;
+  }
+  if (plan.volume_row >= 0)
+    one.u[plan.volume_row] =
+        net.rv / net.pressure * (balance.amount * dtdt_change + t * amount_rate_change) / increment;
+  for (int j = 0; j < n; ++j) {
+    const int s = j + 3;
+    one.g[j] = !net.gas[s] ? 0.0 : per_volume && net.per_volume[s] ? 1.0 / v : 1.0;
+  }
+  one.active = true;
+
+  for (int q = 0; q < nr; ++q) {
+    const int r = plan.total_reactions[q];
+    rate[r] = plan.saved_rate[q];
+    rk[r] = plan.saved_rk[q];
+  }
+  x[kM] = total;
+}
+
 }  // namespace
 
 void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work) {
@@ -172,6 +304,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
   Network& net = st.net;
   const int n = plan.n;
   const int trow = plan.temperature_row, vrow = plan.volume_row;
+  dfdy.rank_one.active = false;
   // The state variables' columns first: each evaluation at a perturbed
   // temperature or volume leaves its own rate constants behind, and the one
   // at y below puts them back.
@@ -275,6 +408,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     x[s] = saved_x;
     x[kM] = total;
   }
+  if (plan.total_apart) TotalColumn(run, plan, dydx, balance, dfdy);
 }
 
 }  // namespace tarnavel

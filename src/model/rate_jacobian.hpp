@@ -29,6 +29,11 @@ struct RateJacobianPlan {
   // the species rows of each column through the energy balance and the gas
   // law.
   int temperature_row = -1, volume_row = -1;
+  // With the gas total apart, the species columns hold [M] at its value at y
+  // and one more column, perturbing [M] alone, gives the rank-one term
+  // u g^T of the Jacobian (g: d[M]/dy).
+  bool total_apart = false;
+  std::vector<int> total_reactions, total_rows, total_first_term;
   std::vector<double> energy_weight;           // per row: (H/RT, or U/RT for a gas at constant volume) x T
   std::vector<double> saved_rate, saved_rk;    // room for one column's reactions
   // Each balance summed up to (not including) each of its terms at y, and in
@@ -41,7 +46,15 @@ struct RateJacobianPlan {
 // rate constants that follow an equilibrium constant.
 bool RateJacobianApplies(const Run& run);
 
-// The plan for the compiled network with the given Jacobian pattern.
+// Whether the Jacobian of a run carries its dependence on the gas total [M]
+// apart, as a rank-one term: in a run that integrates the temperature (with
+// the numerical Jacobian), where [M] and the fall-off laws would otherwise
+// couple every balance they enter to every gas-phase species and fill the
+// step matrix. The pattern of the rest is JacobianPattern(run, true).
+bool TotalApart(const Run& run);
+
+// The plan for the compiled network with the given Jacobian pattern (with
+// the total apart, the pattern without it).
 RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<int>>& columns_of_row);
 
 // dfdy(i, j) := (f_i(y + e_j dy_j) - dydx_i) / dy_j over the pattern, with the

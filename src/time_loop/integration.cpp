@@ -4,8 +4,10 @@
 
 #include "core/run.hpp"
 #include "core/stop.hpp"
+#include "integrate/rank_one_step_matrix.hpp"
 #include "integrate/sparse_step_matrix.hpp"
 #include "model/jacobian_pattern.hpp"
+#include "model/rate_jacobian.hpp"
 #include "time_loop/main_loop.hpp"
 
 namespace tarnavel {
@@ -27,9 +29,18 @@ Integration::Integration(Run& run)
   // a large network's step matrix stores only those factors.
   const auto pattern = JacobianPattern(run);
   system.SetPattern(pattern);
-  extrapolation_work.step_matrix = MakeStepMatrix(pattern);
+  // With the gas total apart, the step matrix is factored over the pattern
+  // without it and takes the total's rank-one term by itself.
+  const bool total_apart = TotalApart(run);
+  const auto step_pattern = total_apart ? JacobianPattern(run, true) : pattern;
+  auto step_matrix = [&]() {
+    std::unique_ptr<StepMatrix> m = MakeStepMatrix(step_pattern);
+    if (total_apart) m = std::make_unique<RankOneStepMatrix>(std::move(m), WorkSize(run));
+    return m;
+  };
+  extrapolation_work.step_matrix = step_matrix();
   // The Rosenbrock method refuses a larger system at its first step.
-  if (static_cast<int>(pattern.size()) <= kRosenbrockCapacity) rosenbrock_work.step_matrix = MakeStepMatrix(pattern);
+  if (static_cast<int>(pattern.size()) <= kRosenbrockCapacity) rosenbrock_work.step_matrix = step_matrix();
 }
 
 void IntegrateStep(Run& run, LoopState& loop) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -399,21 +400,24 @@ TEST(ThermoRuns, AdiabaticHydrogenAirIgnitionKeepsItsEnergyAndEndsInEquilibrium)
 }
 
 // The reaction-wise Jacobian of an adiabatic vessel against whole derivative
-// evaluations column by column: the species balances to the bit (fall-off,
-// third bodies and reverse constants from Kc re-evaluated as the derivative
-// function does), the columns of the temperature and the volume to the bit,
-// and the rows of the temperature and the volume as close as the plain
-// differences resolve them.
+// evaluations column by column. The dependence on the gas total comes apart
+// as a rank-one term u g^T (fall-off, third bodies and reverse constants from
+// Kc re-evaluated as the derivative function does): entries plus that term
+// are the whole Jacobian as closely as the plain differences resolve it, and
+// the columns of the temperature and the volume, from whole evaluations, are
+// the very ones.
 TEST(ThermoRuns, TheReactionWiseJacobianOfAnAdiabaticVesselIsTheWholeOne) {
   std::map<std::string, double> conc;
   for (size_t i = 0; i < kSpecies.size(); ++i) conc[kSpecies[i]] = 1.0e-7 * (1.0 + static_cast<double>(i));
   for (bool constant_pressure : {false, true}) {
     SCOPED_TRACE(constant_pressure ? "constant pressure" : "constant volume");
     H2O2Model m;
+    m.model += "2.0E+15\t0\t0\tH+O2+M==>HO2+M\n";  // the gas total as a plain reactant too
     m.Write(conc, constant_pressure ? "1500\tYES" : "1500", 1.0e-3);
     m.SetUp();
     tarnavel::Run& run = m.cr.run;
     const Network& net = run.store.net;
+    ASSERT_TRUE(net.m_used);
     const int n = run.store.Equations();
     const int trow = net.temperature_index - 3, vrow = constant_pressure ? net.volume_index - 3 : -1;
     ASSERT_GE(trow, 0);
@@ -426,22 +430,29 @@ TEST(ThermoRuns, TheReactionWiseJacobianOfAnAdiabaticVesselIsTheWholeOne) {
     std::vector<double> y1 = y, y2 = y;
     NumJacobian(sys, y1.data(), f.data(), n, plain, work.data());
     ASSERT_TRUE(RateJacobianApplies(run));
-    RateJacobianPlan plan = PlanRateJacobian(run, JacobianPattern(run));
+    ASSERT_TRUE(TotalApart(run));
+    RateJacobianPlan plan = PlanRateJacobian(run, JacobianPattern(run, true));
     const long evaluations = run.counts.derivs;
     RateJacobian(run, plan, y2.data(), f.data(), reaction_wise, work.data());
     EXPECT_EQ(run.counts.derivs, evaluations + (constant_pressure ? 3 : 2));
     EXPECT_EQ(y2, y);
+    const Matrix::RankOne& one = reaction_wise.rank_one;
+    ASSERT_TRUE(one.active);
+    EXPECT_EQ(one.g[trow], 0.0);
     for (int i = 0; i < n; ++i) {
+      double row_flux = 0.0;  // the row's largest entry times its species
+      for (int k = 0; k < n; ++k) row_flux = std::max(row_flux, std::fabs(plain(i, k) * y[k]));
       for (int j = 0; j < n; ++j) {
-        if (i != trow && i != vrow) {
-          EXPECT_EQ(reaction_wise(i, j), plain(i, j)) << i << "," << j;
+        const double whole = reaction_wise(i, j) + one.u[i] * one.g[j];
+        if (j == trow || j == vrow) {
+          EXPECT_EQ(whole, plain(i, j)) << i << "," << j;
         } else {
-          const double tol = 1.0e-6 * (std::fabs(plain(i, j)) + std::fabs(f[i] / y[j]));
-          EXPECT_NEAR(reaction_wise(i, j), plain(i, j), tol) << i << "," << j;
+          EXPECT_NEAR(whole, plain(i, j), 1.0e-6 * (std::fabs(plain(i, j)) + row_flux / y[j])) << i << "," << j;
         }
       }
     }
-    // The temperature row is not empty: heat release follows the radicals.
+    // [M] matters: the term is not empty, and the temperature row is not.
+    EXPECT_NE(*std::max_element(one.u.begin(), one.u.begin() + n), 0.0);
     EXPECT_NE(reaction_wise(trow, 1), 0.0);
     std::vector<double> again(n);
     sys.Derivs(y.data(), again.data());
