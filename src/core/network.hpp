@@ -82,6 +82,9 @@ struct Network {
   // temperature terms), so that a change of composition costs no power or
   // exponential of the temperature.
   std::vector<std::array<double, 3>> special_temp_terms;
+  // ln|A| of each Arrhenius reaction and the A it was taken from, for runs
+  // that evaluate the constants at every temperature of an ignition.
+  std::vector<double> ln_a, ln_a_of;
   // TERMS as one flat list: the terms of list l (species l+2) are
   // term[term_start[l] .. term_start[l+1]).
   std::vector<int> term_start;

@@ -283,11 +283,27 @@ void EvaluateArrhenius(Run& run, double t) {
   Network& net = st.net;
   const double rgas = run.settings.rgas;
   net.rgas = rgas;
+  // With the temperature integrated the constants are evaluated at every
+  // derivative evaluation: A T^m exp(-Ea/RT) is then taken as one
+  // exponential of ln|A| + m ln T - Ea/RT.
+  const bool integrated = net.temperature_index > 0;
+  const double ln_t = integrated ? std::log(t) : 0.0;
+  if (integrated && net.ln_a.size() < static_cast<size_t>(st.nreact) + 1) {
+    net.ln_a.assign(static_cast<size_t>(st.nreact) + 1, 0.0);
+    net.ln_a_of.assign(static_cast<size_t>(st.nreact) + 1, 0.0);
+  }
   for (int r = 1; r <= st.nreact; ++r) {
     const CompiledReaction& cr = net.rx[r];
     if (!cr.tdep) continue;
     double k;
-    if (cr.mtzero) {
+    if (integrated && !cr.mtzero && cr.a != 0.0) {
+      if (net.ln_a_of[r] != cr.a) {  // A is new, or a fit changed it
+        net.ln_a[r] = std::log(std::fabs(cr.a));
+        net.ln_a_of[r] = cr.a;
+      }
+      const double e = net.ln_a[r] + cr.mt * ln_t - (cr.eazero ? 0.0 : cr.ea / (rgas * t));
+      k = cr.a < 0.0 ? -std::exp(e) : std::exp(e);
+    } else if (cr.mtzero) {
       k = cr.a * std::exp(-cr.ea / (rgas * t));
     } else if (cr.eazero) {
       k = cr.a * std::pow(t, cr.mt);

@@ -92,17 +92,23 @@ ReactionChange ReactionChangeOf(const Network& net, int r) {
   return c;
 }
 
+namespace {
+
+// Kc = Kp (c RT)^-dn = exp(dS/R - dH/RT - dn ln(c RT)), one exponential.
+double KcFromChange(const ReactionChange& c, double ln_crt) { return std::exp(c.s_r - c.h_rt - c.moles * ln_crt); }
+
+}  // namespace
+
 double EquilibriumConstant(Run& run, int r, double t) {
-  const ReactionChange c = ReactionChangeOf(run.store.net, r);
-  const double kp = std::exp(c.s_r - c.h_rt);
-  return kp * std::pow(1.0 / ConcentrationRT(run, t), c.moles);
+  return KcFromChange(ReactionChangeOf(run.store.net, r), std::log(ConcentrationRT(run, t)));
 }
 
 void ReverseRateConstants(Run& run, double t) {
   Network& net = run.store.net;
   if (net.kc_temp != t) {
     EvaluateSpeciesProperties(run, t);
-    for (int j : net.reversed) net.kc[j] = EquilibriumConstant(run, j, t);
+    const double ln_crt = std::log(ConcentrationRT(run, t));
+    for (int j : net.reversed) net.kc[j] = KcFromChange(ReactionChangeOf(net, j), ln_crt);
     net.kc_temp = t;
   }
   double* rk = net.rk.data();

@@ -125,6 +125,32 @@ TEST_F(DerivsFixture, ArrheniusForms) {
   EXPECT_DOUBLE_EQ(st.net.rk[1], 1e-11 * std::exp(-1000 / (1.986503e-3 * t)));
 }
 
+// With the temperature integrated the constants come from one exponential
+// of ln|A| + m ln T - Ea/RT: the same numbers to rounding, negative A and an
+// A changed by a fit included.
+TEST_F(DerivsFixture, ArrheniusFormsOfAnIntegratedTemperature) {
+  AddSpecies(run, "A", 1.0);
+  AddSpecies(run, "B");
+  const double r = 8.31451;
+  AddArrhenius(run, 3e-11, 0, 1000, {{1, "A"}}, {{1, "B"}});
+  AddArrhenius(run, 2e13, 2.7, 0, {{1, "A"}}, {{1, "B"}});
+  AddArrhenius(run, -4e12, -1.5, 2500, {{1, "A"}}, {{1, "B"}});
+  AddArrhenius(run, 7e9, 0.5, -300, {{1, "A"}}, {{1, "B"}});
+  CompileAt(300.0);
+  st.net.temperature_index = 3;  // as a run that integrates the temperature has it
+  auto expected = [&](int k, double t) {
+    const CompiledReaction& c = st.net.rx[k];
+    return c.a * std::pow(t, c.mt) * std::exp(-c.ea / (r * t));
+  };
+  for (double t : {900.0, 1850.0, 2600.0}) {
+    EvaluateArrhenius(run, t);
+    for (int k = 1; k <= 4; ++k) EXPECT_NEAR(st.net.rk[k], expected(k, t), 1e-13 * std::fabs(expected(k, t))) << k;
+  }
+  SetRateParameter(run, 2, 5e12);  // evaluated again at the run temperature
+  const double t = st.net.temperature;
+  EXPECT_NEAR(st.net.rk[2], expected(2, t), 1e-13 * expected(2, t));
+}
+
 TEST_F(DerivsFixture, MAsAReactantIsTheGasTotal) {
   AddSpecies(run, "A", 1.0);
   const int w = AddSpecies(run, "W", 4.0);
