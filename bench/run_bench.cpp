@@ -20,14 +20,25 @@
 // than 43 equations) is run with -INT:3 as well; those rows and the -anjac rows are
 // compared with the reference of their model.
 //
-//   run_bench [--quick] [model name filters...] [extra model folders...]
+//   run_bench [--quick] [--limit S] [model name filters...] [extra model folders...]
 //
 // --quick runs each process once instead of five times. A filter keeps the
 // models whose name contains it; an argument that is a directory adds that
 // folder as a model. Every run works in a fresh temporary copy of its folder.
+//
+// Combustion cases (names combustion/<mechanism>) run only when a filter
+// selects them (`run_bench combustion`, `run_bench gri30`): GRI-Mech 3.0 of
+// examples/methane_air at constant pressure and at constant volume, and
+// every published mechanism of tests/data/mechanisms, each imported for its
+// stoichiometric fuel-air mixture at 1200 K and 1 atm, 50 ms, ACCURACY 1E-8.
+// They are compared with cvode_thermo_peer (at rtol 1e-8 for the time, at
+// rtol 1e-12 as the reference) and with the adiabatic equilibrium the peer
+// computes. Their processes run under a time limit, 300 s or --limit S, and
+// a mechanism the importer refuses is listed with its reason.
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,7 +131,7 @@ using Values = std::map<std::string, double>;
 fs::path Stage(const Model& m, const std::string& purpose) {
   std::string tag = m.name + "-" + purpose;
   for (char& c : tag)
-    if (c == ' ' || c == ':') c = '_';
+    if (c == ' ' || c == ':' || c == '/') c = '_';
   const fs::path dir = fs::temp_directory_path() / ("tarnavel-bench-" + tag);
   fs::remove_all(dir);
   fs::create_directories(dir);
@@ -139,7 +150,8 @@ fs::path Stage(const Model& m, const std::string& purpose) {
 struct Process {
   int status = -1;
   double seconds = 0.0;
-  long rss_kb = 0;  // peak resident set size
+  long rss_kb = 0;         // peak resident set size
+  bool timed_out = false;  // ended by its time limit
 };
 
 // Runs the program in `dir` with stdin from /dev/null, stdout into the file
@@ -147,8 +159,10 @@ struct Process {
 // includes the anonymous pages it inherits, so the in-process runs hand their
 // memory back before the next fork: this process then holds well under 1 MB
 // of them (2.4 MB at most on the largest model), below every child's peak.
+// A time limit in seconds (0: none) ends the child with SIGALRM: the alarm
+// outlives the exec.
 Process Spawn(const std::string& program, const std::vector<std::string>& args, const fs::path& dir,
-              const char* out) {
+              const char* out, unsigned limit = 0) {
   std::vector<std::string> words = {program};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -166,6 +180,7 @@ Process Spawn(const std::string& program, const std::vector<std::string>& args, 
     dup2(in, 0);
     dup2(stdout_file, 1);
     dup2(stderr_file, 2);
+    if (limit > 0) alarm(limit);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
@@ -174,6 +189,7 @@ Process Spawn(const std::string& program, const std::vector<std::string>& args, 
   if (pid < 0 || wait4(pid, &status, 0, &usage) < 0) return p;
   p.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   p.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  p.timed_out = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
   p.rss_kb = usage.ru_maxrss;
   return p;
 }
@@ -362,6 +378,339 @@ int RunModel(const Model& m, int repetitions, std::map<std::string, Values>& ref
   return equations;
 }
 
+// ------------------------------------------------------------ combustion --
+
+#ifdef CVODE_THERMO_PEER_PATH
+constexpr const char* kThermoPeer = CVODE_THERMO_PEER_PATH;
+#else
+constexpr const char* kThermoPeer = nullptr;
+#endif
+
+// Every process of a combustion case runs under this limit (s), --limit.
+unsigned combustion_limit = 300;
+
+// The program's runs of a case repeat while their summed time stays below
+// this (s), so that the large mechanisms run once or twice.
+constexpr double kRepeatBudget = 60.0;
+
+// A published mechanism imported for its stoichiometric fuel-air mixture at
+// 1200 K and 1 atm, run for 50 ms at ACCURACY 1E-8 in an adiabatic vessel.
+struct Combustion {
+  std::string name;
+  fs::path mechanism, thermo;  // thermo empty when the mechanism holds its data
+  std::string mixture;
+  bool constant_pressure = true;
+};
+
+std::vector<Combustion> CombustionCases(const fs::path& source) {
+  const fs::path gri = source / "examples/methane_air";
+  const char* methane = "CH4=1,O2=2,N2=7.52";
+  const char* hydrogen = "H2=2,O2=1,N2=3.76";
+  std::vector<Combustion> cases = {
+      {"combustion/gri30", gri / "gri30.inp", gri / "gri30_thermo.dat", methane, true},
+      {"combustion/gri30-cv", gri / "gri30.inp", gri / "gri30_thermo.dat", methane, false},
+  };
+  struct Entry {
+    const char *folder, *mechanism, *thermo, *mixture;
+  };
+  // The fuel and oxidiser in each mechanism's own species names; the last is
+  // a test mechanism of every PLOG and Chebyshev form with synthetic rates.
+  const Entry corpus[] = {
+      {"h2_burke2012", "chem.inp", "", hydrogen},
+      {"h2_konnov2008", "chem.inp", "thermo.dat", hydrogen},
+      {"h2_li2004", "h2_li_19.inp", "", hydrogen},
+      {"syngas_creck", "kinetics.CHEMKIN.CKI", "thermo.CHEMKIN.CKT", "H2=1,CO=1,O2=1,N2=3.76"},
+      {"ffcm1", "mech-FFCM1", "thermdat", methane},
+      {"sandiego2016", "sandiego20161214.inp", "sandiego20160815_therm.dat", methane},
+      {"dme_zhao2008", "kin20285-chem.inp", "", "CH3OCH3=1,O2=3,N2=11.28"},
+      {"ethanol_marinov1999", "ethanol.mech", "ethanol_thermo.dat", "c2h5oh=1,o2=3,n2=11.28"},
+      {"uscmech2", "USC_Mech_ver_II.txt", "thermdat.txt", methane},
+      {"nox_glarborg2018", "mech.dat", "thermo.dat", methane},
+      {"aramco13", "AramcoMech_1.3_C4_chem.dat", "AramcoMech_1.3_therm.dat", methane},
+      {"jetsurf2", "Mech_JetSurF2.0.txt", "Thermdat.txt", "NC12H26=1,O2=18.5,N2=69.56"},
+      {"llnl_nc7_v31", "nc7_ver3.1_mech.txt", "n_heptane_v3.1_therm.dat.txt", "NC7H16=1,O2=11,N2=41.36"},
+      {"llnl_ic8_v3", "ic8_ver3_mech.txt", "prf_v3_therm_dat.txt", "IC8H18=1,O2=12.5,N2=47"},
+      {"cantera_pdep_test", "pdep-test.inp", "", "R1A=1,R1B=1,H=1,R2=1,R3=1,R4=1,R5=1,R6=1,R7=1"},
+  };
+  const fs::path folders = source / "tests/data/mechanisms";
+  for (const Entry& e : corpus)
+    cases.push_back({std::string("combustion/") + e.folder, folders / e.folder / e.mechanism,
+                     *e.thermo ? folders / e.folder / e.thermo : fs::path(), e.mixture, true});
+  return cases;
+}
+
+// The last non-blank line of a text.
+std::string LastLine(const std::string& text) {
+  std::istringstream in(text);
+  std::string line, last;
+  while (std::getline(in, line))
+    if (line.find_first_not_of(" \t\r") != std::string::npos) last = line;
+  const auto first = last.find_first_not_of(' ');
+  return first == std::string::npos ? last : last.substr(first);
+}
+
+// Imports the case into a fresh temporary folder: the model folder, or an
+// empty path and the importer's reason.
+fs::path Import(const Combustion& c, std::string& reason) {
+  std::string tag = c.name;
+  for (char& ch : tag)
+    if (ch == '/') ch = '-';
+  const fs::path dir = fs::temp_directory_path() / ("tarnavel-bench-import-" + tag);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::vector<std::string> args = {c.mechanism.string(), "--out", "model", "--mixture", c.mixture,
+                                   "--temperature", "1200", "--pressure", "1atm", "--time", "0.05",
+                                   "--accuracy", "1E-8"};
+  if (!c.thermo.empty()) args.insert(args.end(), {"--thermo", c.thermo.string()});
+  if (c.constant_pressure) args.push_back("--constant-pressure");
+  const Process p = Spawn(TARNAVEL_IMPORT_PATH, args, dir, "IMPORT.TXT", combustion_limit);
+  if (p.status == 0) return dir / "model";
+  reason = p.timed_out ? "import timed out" : LastLine(Slurp(dir / "ERR.TXT") + "\n" + Slurp(dir / "IMPORT.TXT"));
+  fs::remove_all(dir);
+  return {};
+}
+
+// The thermodynamic peer on a fresh copy of the model's folder.
+PeerRun RunThermoPeer(const Model& m, const std::vector<std::string>& args, const std::string& purpose,
+                      double* equilibrium = nullptr) {
+  PeerRun peer;
+  const fs::path dir = Stage(m, purpose);
+  std::vector<std::string> words = {dir.string()};
+  words.insert(words.end(), args.begin(), args.end());
+  peer.process = Spawn(kThermoPeer, words, dir, "OUT.TXT", combustion_limit);
+  const std::string out = Slurp(dir / "OUT.TXT");
+  if (peer.process.status == 0) {
+    if (equilibrium != nullptr) {
+      std::sscanf(out.c_str(), "equilibrium %lf", equilibrium);
+    } else {
+      std::sscanf(out.c_str(), "steps %ld rhs %ld jacobians %ld factorisations %ld", &peer.steps, &peer.rhs,
+                  &peer.jacobians, &peer.factorisations);
+      peer.values = ReadPeer(dir / "PEER.TXT");
+    }
+  } else {
+    peer.reason = peer.process.timed_out ? "timed out" : LastLine(Slurp(dir / "ERR.TXT"));
+  }
+  fs::remove_all(dir);
+  return peer;
+}
+
+struct InProcess {
+  Process process;
+  int equations = 0;
+  WorkCounts counts;
+  Values final_state;
+};
+
+// The program in-process, for its work counts and its final state at full
+// precision, but in a forked child under the time limit, which hands them
+// back in a file.
+InProcess RunInChild(const Model& m) {
+  InProcess result;
+  const fs::path dir = Stage(m, "inprocess");
+  const auto start = std::chrono::steady_clock::now();
+  std::fflush(stdout);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (combustion_limit > 0) alarm(combustion_limit);
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    std::ostringstream discard;
+    std::istringstream no_input;
+    Run run(Console(discard, no_input), kLargeCapacity);
+    const int status = RunProgram(run, m.args);
+    std::FILE* out = std::fopen("INPROCESS.TXT", "w");
+    if (out == nullptr) _exit(127);
+    const WorkCounts& c = run.counts;
+    std::fprintf(out, "@counts\t%d %ld %ld %ld %ld %ld\n", run.store.Equations(), c.steps, c.rejected, c.derivs,
+                 c.jacobians, c.factorisations);
+    for (int s = 3; s <= run.store.rspec; ++s)
+      std::fprintf(out, "%s\t%.17g\n", run.store.species[s].name.c_str(), run.store.conc[s]);
+    std::fclose(out);
+    _exit(status);
+  }
+  int status = 0;
+  rusage usage{};
+  if (pid < 0 || wait4(pid, &status, 0, &usage) < 0) return result;
+  result.process.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.process.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.process.timed_out = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+  if (result.process.status == 0) {
+    result.final_state = ReadPeer(dir / "INPROCESS.TXT");
+    result.final_state.erase("@counts");
+    const std::string text = Slurp(dir / "INPROCESS.TXT");
+    WorkCounts& c = result.counts;
+    std::sscanf(text.c_str(), "@counts\t%d %ld %ld %ld %ld %ld", &result.equations, &c.steps, &c.rejected, &c.derivs,
+                &c.jacobians, &c.factorisations);
+  }
+  if (std::getenv("TARNAVEL_BENCH_KEEP") == nullptr) fs::remove_all(dir);
+  return result;
+}
+
+// The species of a final state, without the temperature and volume.
+Values SpeciesOnly(Values v) {
+  v.erase("Temperature(K)");
+  v.erase("Volume");
+  return v;
+}
+
+double TemperatureOf(const Values& v) {
+  const auto it = v.find("Temperature(K)");
+  return it == v.end() ? -1.0 : it->second;
+}
+
+std::string Count(long v, int width, const char* missing) {
+  char text[32];
+  if (missing == nullptr) std::snprintf(text, sizeof text, "%*ld", width, v);
+  else std::snprintf(text, sizeof text, "%*s", width, missing);
+  return text;
+}
+
+std::string Relative(double v, const char* missing) {
+  char text[32];
+  if (missing == nullptr) std::snprintf(text, sizeof text, "%9.1e", v);
+  else std::snprintf(text, sizeof text, "%9s", missing);
+  return text;
+}
+
+void RunCombustion(const Combustion& c, int repetitions) {
+  std::string reason;
+  const fs::path folder = Import(c, reason);
+  if (folder.empty()) {
+    std::printf("%-30s not imported: %s\n", c.name.c_str(), reason.c_str());
+    std::fflush(stdout);
+    return;
+  }
+  Model m = Folder(c.name, folder);
+  m.args = {"-QUIET", "-THERM", "-ig:mass"};
+  std::vector<std::string> notes;
+
+  // The reference and the adiabatic equilibrium.
+  PeerRun reference;
+  double equilibrium = -1.0;
+  if (kThermoPeer != nullptr) {
+    reference = RunThermoPeer(m, {"1e-12"}, "reference");
+    if (reference.process.status != 0) notes.push_back("peer at rtol 1e-12: " + reference.reason);
+    const PeerRun eq = RunThermoPeer(m, {"--equilibrium"}, "equilibrium", &equilibrium);
+    if (eq.process.status != 0) notes.push_back("equilibrium: " + eq.reason);
+  }
+  const bool have_reference = !reference.values.empty();
+
+  // Whole processes: the program and the peer at the same tolerance.
+  std::vector<double> program_wall, peer_wall;
+  bool program_timeout = false, peer_timeout = false, peer_failed = kThermoPeer == nullptr;
+  int program_status = 0;
+  Values final_row;
+  PeerRun peer;
+  double spent = 0.0;
+  for (int i = 0; i < repetitions && spent < kRepeatBudget && !program_timeout; ++i) {
+    const fs::path dir = Stage(m, "program");
+    const Process p = Spawn(TARNAVEL_PROGRAM_PATH, m.args, dir, "CONSOLE.TXT", combustion_limit);
+    spent += p.seconds;
+    program_timeout = p.timed_out;
+    program_status = p.status;
+    if (!p.timed_out) program_wall.push_back(p.seconds);
+    if (p.status == 0) final_row = ReadFinalRow(dir / "CONC.TXT");
+    else if (!p.timed_out) notes.push_back("program: status " + std::to_string(p.status) + ", " +
+                                           LastLine(Slurp(dir / "CONSOLE.TXT")));
+    fs::remove_all(dir);
+    if (!peer_failed && !peer_timeout) {
+      PeerRun run = RunThermoPeer(m, {"1e-8"}, "peer");
+      peer_timeout = run.process.timed_out;
+      if (run.process.status == 0) {
+        peer_wall.push_back(run.process.seconds);
+        peer = run;
+      } else if (!peer_timeout) {
+        peer_failed = true;
+        notes.push_back("peer at rtol 1e-8: " + run.reason);
+      }
+    }
+  }
+  InProcess inprocess;
+  if (!program_timeout) inprocess = RunInChild(m);
+  const bool have_counts = inprocess.process.status == 0;
+  if (!program_timeout && !have_counts)
+    notes.push_back(inprocess.process.timed_out ? "in-process run timed out"
+                                                : "in-process run: status " + std::to_string(inprocess.process.status));
+  if (std::getenv("TARNAVEL_BENCH_KEEP") == nullptr) fs::remove_all(folder.parent_path());
+
+  const char* no_program = program_timeout ? "timeout" : program_wall.empty() ? "n/a" : nullptr;
+  const char* no_peer = peer_timeout && peer_wall.empty() ? "timeout" : peer_wall.empty() ? "n/a" : nullptr;
+  const char* no_counts = have_counts ? nullptr : program_timeout ? "timeout" : "n/a";
+  const double program_seconds = Median(program_wall), peer_seconds = Median(peer_wall);
+  const Values& state = have_counts ? inprocess.final_state : final_row;
+  const double t_program = TemperatureOf(state), t_reference = TemperatureOf(reference.values);
+  const bool have_state = !state.empty() && program_status == 0;
+  const Values reference_species = SpeciesOnly(reference.values);
+  const double dev_program = have_reference && have_state ? Deviation(SpeciesOnly(state), reference_species) : -1.0;
+  const double dev_peer = have_reference && !no_peer ? Deviation(SpeciesOnly(peer.values), reference_species) : -1.0;
+  // The peer at equal final accuracy: the loosest of rtol 1e-8 .. 1e-12
+  // whose final state lies as close to the reference as the program's.
+  const char* equal_rtol = nullptr;
+  double equal_seconds = -1.0;
+  if (dev_program >= 0.0 && dev_peer >= 0.0) {
+    if (dev_peer <= dev_program) {
+      equal_rtol = "1e-8";
+      equal_seconds = peer_seconds;
+    } else {
+      for (const char* rtol : {"1e-9", "1e-10", "1e-11", "1e-12"}) {
+        std::vector<double> walls;
+        double dev = -1.0;
+        for (int i = 0; i < std::max(1, std::min(repetitions, 3)); ++i) {
+          const PeerRun run = RunThermoPeer(m, {rtol}, "equal");
+          if (run.process.status != 0) break;
+          walls.push_back(run.process.seconds);
+          dev = Deviation(SpeciesOnly(run.values), reference_species);
+        }
+        if (walls.empty()) break;
+        if (dev <= dev_program || std::string(rtol) == "1e-12") {
+          equal_rtol = rtol;
+          equal_seconds = Median(walls);
+          break;
+        }
+      }
+    }
+  }
+  const WorkCounts& counts = inprocess.counts;
+  std::printf("%-30s %5s %8s %8s %7s %7s %6s %8s %6s %6s %7s %8s %6s %6s %9s %9s %9s %8s %8s %9s %6s %8s %6s\n", m.name.c_str(),
+              Count(inprocess.equations, 5, no_counts).c_str(), Fixed(program_seconds, 8, 3, no_program).c_str(),
+              Fixed(peer_seconds, 8, 3, no_peer).c_str(),
+              Fixed(program_seconds / std::max(peer_seconds, 1e-9), 7, 1, no_program ? no_program : no_peer).c_str(),
+              Count(counts.steps, 7, no_counts).c_str(), Count(counts.rejected, 6, no_counts).c_str(),
+              Count(counts.derivs, 8, no_counts).c_str(), Count(counts.jacobians, 6, no_counts).c_str(),
+              Count(counts.factorisations, 6, no_counts).c_str(), Count(peer.steps, 7, no_peer).c_str(),
+              Count(peer.rhs, 8, no_peer).c_str(), Count(peer.jacobians, 6, no_peer).c_str(),
+              Count(peer.factorisations, 6, no_peer).c_str(), Dev(dev_program).c_str(), Dev(dev_peer).c_str(),
+              Relative(t_program / t_reference - 1.0, have_reference && have_state ? nullptr : "n/a").c_str(),
+              Fixed(t_program, 8, 1, have_state ? nullptr : "n/a").c_str(),
+              Fixed(equilibrium, 8, 1, equilibrium > 0.0 ? nullptr : "n/a").c_str(),
+              Relative(t_program / equilibrium - 1.0, have_state && equilibrium > 0.0 ? nullptr : "n/a").c_str(),
+              equal_rtol ? equal_rtol : "n/a", Fixed(equal_seconds, 8, 3, equal_rtol ? nullptr : "n/a").c_str(),
+              Fixed(program_seconds / std::max(equal_seconds, 1e-9), 6, 1, equal_rtol && !no_program ? nullptr : "n/a")
+                  .c_str());
+  for (const std::string& note : notes) std::printf("%-30s %s\n", "", note.c_str());
+  std::fflush(stdout);
+}
+
+void PrintCombustionHeader(int repetitions) {
+  std::printf("\nCombustion: each mechanism imported for stoichiometric fuel-air at 1200 K and 1 atm, constant\n"
+              "pressure (-cv: constant volume), 50 ms, ACCURACY 1E-8, run with -QUIET -THERM -ig:mass.\n"
+              "prog(s): median wall time of up to %d whole runs of %s (repeated while their sum stays\n"
+              "below %.0f s); peer(s): the same for cvode_thermo_peer at rtol 1e-8%s; every process limited to\n"
+              "%u s. Counts of the program from an in-process run. dev prog / dev peer: largest relative\n"
+              "deviation of the program's final state at full precision / the peer at rtol 1e-8 from the peer\n"
+              "at rtol 1e-12 over the species, leaving out those below 1e-12 of the largest; dT ref: the\n"
+              "program's final temperature against that reference; T eq: the adiabatic equilibrium (constant\n"
+              "enthalpy and pressure, or internal energy and volume) over all species of the mechanism.\n"
+              "eq.rtol, eq.peer(s), eq.ratio: the loosest peer rtol (1e-8 to 1e-12) whose final state is as close\n"
+              "to the reference as the program's, its median wall time and the program's time over it.\n\n",
+              repetitions, fs::path(TARNAVEL_PROGRAM_PATH).filename().c_str(), kRepeatBudget,
+              kThermoPeer ? "" : " (not built)", combustion_limit);
+  std::printf("%-30s %5s %8s %8s %7s %7s %6s %8s %6s %6s %7s %8s %6s %6s %9s %9s %9s %8s %8s %9s %6s %8s %6s\n",
+              "model", "eqns", "prog(s)", "peer(s)", "ratio", "steps", "reject", "derivs", "jacs", "facts", "p.steps",
+              "p.rhs", "p.jacs", "p.fact", "dev prog", "dev peer", "dT ref", "T(K)", "T eq(K)", "T/Teq-1", "eq.rtol",
+              "eq.peer", "eq.rat");
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -396,15 +745,25 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--quick") repetitions = 1;
+    else if (arg == "--limit" && i + 1 < argc) combustion_limit = static_cast<unsigned>(std::atoi(argv[++i]));
     else if (fs::is_directory(arg)) folders.push_back(Folder(fs::path(arg).filename().string(), arg));
     else filters.push_back(arg);
   }
-  std::erase_if(models, [&](const Model& m) {
-    return !filters.empty() && std::none_of(filters.begin(), filters.end(), [&](const std::string& f) {
-      return m.name.find(f) != std::string::npos;
+  auto selected = [&](const std::string& name) {
+    return std::any_of(filters.begin(), filters.end(), [&](const std::string& f) {
+      return name.find(f) != std::string::npos;
     });
-  });
+  };
+  std::erase_if(models, [&](const Model& m) { return !filters.empty() && !selected(m.name); });
   models.insert(models.end(), folders.begin(), folders.end());
+  // The combustion cases run only when a filter names them.
+  std::vector<Combustion> combustion = CombustionCases(source);
+  std::erase_if(combustion, [&](const Combustion& c) { return !selected(c.name); });
+  if (models.empty() && !combustion.empty()) {
+    PrintCombustionHeader(repetitions);
+    for (const Combustion& c : combustion) RunCombustion(c, repetitions);
+    return 0;
+  }
 
   std::printf("Program: median wall time of %d whole runs of %s; peer: CVODE BDF with KLU at rtol 1e-8%s.\n",
               repetitions, fs::path(TARNAVEL_PROGRAM_PATH).filename().c_str(), kPeer ? "" : " (not built)");
@@ -426,5 +785,7 @@ int main(int argc, char** argv) {
     }
   }
   for (const Model& m : rosenbrock) RunModel(m, repetitions, references);
+  if (!combustion.empty()) PrintCombustionHeader(repetitions);
+  for (const Combustion& c : combustion) RunCombustion(c, repetitions);
   return 0;
 }

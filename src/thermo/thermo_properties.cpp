@@ -46,11 +46,18 @@ double EnthalpyRT(const ThermoSpeciesData& d, double t) {
   return a[1] + t * (a[2] / 2.0 + t * (a[3] / 3.0 + t * (a[4] / 4.0 + t * a[5] / 5.0))) + a[6] / t;
 }
 
-double EntropyR(const ThermoSpeciesData& d, double t) {
+namespace {
+
+double EntropyRWithLog(const ThermoSpeciesData& d, double t, double log_t) {
   const auto& a = RangeAt(d, t);
-  const double log_t = t > 1.0e-40 ? std::log(t) : 0.0;
   return a[1] * log_t + t * (a[2] + t * (a[3] / 2.0 + t * (a[4] / 3.0 + t * a[5] / 4.0))) + a[7];
 }
+
+double LogTemperature(double t) { return t > 1.0e-40 ? std::log(t) : 0.0; }
+
+}  // namespace
+
+double EntropyR(const ThermoSpeciesData& d, double t) { return EntropyRWithLog(d, t, LogTemperature(t)); }
 
 double HeatCapacityR(const ThermoSpeciesData& d, double t) {
   const auto& a = RangeAt(d, t);
@@ -61,12 +68,13 @@ void EvaluateSpeciesProperties(Run& run, double t) {
   ModelStore& st = run.store;
   Network& net = st.net;
   if (net.property_temp == t) return;
+  const double log_t = LogTemperature(t);  // one logarithm for every species
   for (int s = 3; s <= st.rspec; ++s) {
     if (!net.has_properties[s]) continue;
     const ThermoSpeciesData& d = st.thermo.species[s];
     if (t > d.ht) WarnAboveRange(run, s, t);
     net.h_rt[s] = EnthalpyRT(d, t);
-    net.s_r[s] = EntropyR(d, t);
+    net.s_r[s] = EntropyRWithLog(d, t, log_t);
     net.cp_r[s] = HeatCapacityR(d, t);
   }
   net.property_temp = t;
