@@ -630,7 +630,6 @@ void RunCombustion(const Combustion& c, int repetitions) {
   if (!program_timeout && !have_counts)
     notes.push_back(inprocess.process.timed_out ? "in-process run timed out"
                                                 : "in-process run: status " + std::to_string(inprocess.process.status));
-  if (std::getenv("TARNAVEL_BENCH_KEEP") == nullptr) fs::remove_all(folder.parent_path());
 
   const char* no_program = program_timeout ? "timeout" : program_wall.empty() ? "n/a" : nullptr;
   const char* no_peer = peer_timeout && peer_wall.empty() ? "timeout" : peer_wall.empty() ? "n/a" : nullptr;
@@ -669,6 +668,7 @@ void RunCombustion(const Combustion& c, int repetitions) {
       }
     }
   }
+  if (std::getenv("TARNAVEL_BENCH_KEEP") == nullptr) fs::remove_all(folder.parent_path());
   const WorkCounts& counts = inprocess.counts;
   std::printf("%-30s %5s %8s %8s %7s %7s %6s %8s %6s %6s %7s %8s %6s %6s %9s %9s %9s %8s %8s %9s %6s %8s %6s\n", m.name.c_str(),
               Count(inprocess.equations, 5, no_counts).c_str(), Fixed(program_seconds, 8, 3, no_program).c_str(),
