@@ -20,6 +20,29 @@ void Close(std::vector<int>& start, std::vector<int>& flat, std::vector<int>& li
   list.clear();
 }
 
+// Completes a column's reactions with the reverse of every reversed forward
+// reaction among them (a reverse constant kf/Kc moves with its forward
+// constant), lists the balances they enter (rows) and each balance's first
+// term that changes.
+void ColumnLists(const Network& net, const std::vector<std::vector<int>>& rows_of_reaction, std::vector<char>& changes,
+                 std::vector<int>& reactions, std::vector<int>& rows, std::vector<int>& first_term) {
+  const size_t own = reactions.size();
+  for (size_t q = 0; q < own; ++q)
+    if (net.rx[reactions[q]].revtherm) reactions.push_back(reactions[q] + 1);
+  std::sort(reactions.begin(), reactions.end());
+  reactions.erase(std::unique(reactions.begin(), reactions.end()), reactions.end());
+  for (int r : reactions) rows.insert(rows.end(), rows_of_reaction[r].begin(), rows_of_reaction[r].end());
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  for (int r : reactions) changes[r] = 1;
+  for (int i : rows) {
+    int k = net.term_start[i + 1];
+    while (k < net.term_start[i + 2] && !changes[net.term[k].reaction]) ++k;
+    first_term.push_back(k);
+  }
+  for (int r : reactions) changes[r] = 0;
+}
+
 }  // namespace
 
 bool RateJacobianApplies(const Run& run) { return run.store.net.compiled; }
@@ -121,30 +144,15 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
         if (gas && net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
         if (gas || collider[s]) reactions.insert(reactions.end(), special.begin(), special.end());
       }
-      // A reverse constant kf/Kc moves with its forward constant.
-      const size_t own = reactions.size();
-      for (size_t q = 0; q < own; ++q)
-        if (net.rx[reactions[q]].revtherm) reactions.push_back(reactions[q] + 1);
     }
-    std::sort(reactions.begin(), reactions.end());
-    reactions.erase(std::unique(reactions.begin(), reactions.end()), reactions.end());
-    for (int r : reactions) rows.insert(rows.end(), rows_of_reaction[r].begin(), rows_of_reaction[r].end());
     if (plan.cstr_flow[j] != 0) rows.push_back(j);
+    ColumnLists(net, rows_of_reaction, changes, reactions, rows, plan.first_term);
     most = std::max(most, reactions.size());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     // The columns of the temperature and the volume are filled whole, and
     // their rows from the balances.
     if (!state_variable(j))
       for (int i : pattern_rows[j])
         if (!state_variable(i) && !std::binary_search(rows.begin(), rows.end(), i)) zeros.push_back(i);
-    for (int r : reactions) changes[r] = 1;
-    for (int i : rows) {
-      int k = net.term_start[i + 1];
-      while (k < net.term_start[i + 2] && !changes[net.term[k].reaction]) ++k;
-      plan.first_term.push_back(k);
-    }
-    for (int r : reactions) changes[r] = 0;
     Close(plan.reaction_start, plan.reactions, reactions);
     Close(plan.row_start, plan.rows, rows);
     Close(plan.zero_start, plan.zero_rows, zeros);
@@ -152,21 +160,7 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
   if (plan.total_apart) {
     reactions = total_readers;
     if (net.m_used) reactions.insert(reactions.end(), reads_total.begin(), reads_total.end());
-    const size_t own = reactions.size();
-    for (size_t q = 0; q < own; ++q)
-      if (net.rx[reactions[q]].revtherm) reactions.push_back(reactions[q] + 1);
-    std::sort(reactions.begin(), reactions.end());
-    reactions.erase(std::unique(reactions.begin(), reactions.end()), reactions.end());
-    for (int r : reactions) rows.insert(rows.end(), rows_of_reaction[r].begin(), rows_of_reaction[r].end());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int r : reactions) changes[r] = 1;
-    for (int i : rows) {
-      int k = net.term_start[i + 1];
-      while (k < net.term_start[i + 2] && !changes[net.term[k].reaction]) ++k;
-      plan.total_first_term.push_back(k);
-    }
-    for (int r : reactions) changes[r] = 0;
+    ColumnLists(net, rows_of_reaction, changes, reactions, rows, plan.total_first_term);
     most = std::max(most, reactions.size());
     plan.total_reactions = reactions;
     plan.total_rows = rows;
@@ -179,6 +173,49 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
 }
 
 namespace {
+
+// Evaluates the rate constants and rates of the listed reactions again at
+// the state x and gas total, as the derivative function would, keeping the
+// values at y in the plan's room.
+void Reevaluate(ModelStore& st, RateJacobianPlan& plan, const int* list, int count, double gas_total,
+                const double* x) {
+  Network& net = st.net;
+  double* rate = st.rate.data();
+  double* rk = net.rk.data();
+  const CompiledReaction* rx = net.rx.data();
+  const bool special = st.cursk >= 1;
+  const bool per_volume = net.volume_index > 0;
+  for (int q = 0; q < count; ++q) {
+    const int r = list[q];
+    plan.saved_rate[q] = rate[r];
+    plan.saved_rk[q] = rk[r];
+    if (r > 1 && rx[r - 1].revtherm) {
+      rk[r] = ReverseRateConstant(rk[r - 1], net.kc[r - 1]);
+    } else if (special && rx[r].kptr > 0) {
+      rk[r] = SpecialRate(st, r, gas_total, net.temperature, x);
+    }
+    rate[r] = ReactionRate(rx[r], rk[r], x);
+    if (per_volume) rate[r] *= net.volume;
+  }
+}
+
+// Puts the listed reactions' rates and constants back as at y.
+void Restore(ModelStore& st, const RateJacobianPlan& plan, const int* list, int count) {
+  for (int q = 0; q < count; ++q) {
+    st.rate[list[q]] = plan.saved_rate[q];
+    st.net.rk[list[q]] = plan.saved_rk[q];
+  }
+}
+
+// Balance i again from its first changed term; the terms before it add up
+// exactly as at y.
+double BalanceFrom(const ModelStore& st, const RateJacobianPlan& plan, int i, int first) {
+  const Term* term = st.net.term.data();
+  const int end = st.net.term_start[i + 2];
+  double sum = first < end ? plan.partial_sum[first] : plan.row_sum[i];
+  for (int k = first; k < end; ++k) sum += term[k].coeff * st.rate[term[k].reaction];
+  return sum;
+}
 
 // Fills column c of an integrated temperature or volume from one whole
 // derivative evaluation at the perturbed point.
@@ -237,11 +274,6 @@ void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const Ene
     one.g.assign(n, 0.0);
   }
   double* x = net.state.data();
-  double* rate = st.rate.data();
-  double* rk = net.rk.data();
-  const CompiledReaction* rx = net.rx.data();
-  const int* start = net.term_start.data();
-  const Term* term = net.term.data();
   const double t = net.temperature, v = net.volume;
   const bool per_volume = net.volume_index > 0;
   const double total = x[kM];
@@ -249,28 +281,15 @@ void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const Ene
   const double increment = Perturb(&gas_total, 0);
   if (net.m_used) x[kM] = gas_total;
 
+  const int* list = plan.total_reactions.data();
   const int nr = static_cast<int>(plan.total_reactions.size());
-  for (int q = 0; q < nr; ++q) {
-    const int r = plan.total_reactions[q];
-    plan.saved_rate[q] = rate[r];
-    plan.saved_rk[q] = rk[r];
-    if (r > 1 && rx[r - 1].revtherm) {
-      rk[r] = ReverseRateConstant(rk[r - 1], net.kc[r - 1]);
-    } else if (rx[r].kptr > 0) {
-      rk[r] = SpecialRate(st, r, gas_total, t, x);
-    }
-    rate[r] = ReactionRate(rx[r], rk[r], x);
-    if (per_volume) rate[r] *= v;
-  }
+  Reevaluate(st, plan, list, nr, gas_total, x);
   std::fill(one.u.begin(), one.u.begin() + n, 0.0);
   double energy_change = 0.0, amount_rate_change = 0.0;
   const int nrows = static_cast<int>(plan.total_rows.size());
   for (int q = 0; q < nrows; ++q) {
     const int i = plan.total_rows[q];
-    const int first = plan.total_first_term[q], end = start[i + 2];
-    double sum = first < end ? plan.partial_sum[first] : plan.row_sum[i];
-    for (int k = first; k < end; ++k) sum += term[k].coeff * rate[term[k].reaction];
-    const double change = sum - dydx[i];
+    const double change = BalanceFrom(st, plan, i, plan.total_first_term[q]) - dydx[i];
     one.u[i] = change / increment;
     energy_change += change * plan.energy_weight[i];
     if (net.gas[i + 3]) amount_rate_change += change;
@@ -288,12 +307,7 @@ void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const Ene
     one.g[j] = !net.gas[s] ? 0.0 : per_volume && net.per_volume[s] ? 1.0 / v : 1.0;
   }
   one.active = true;
-
-  for (int q = 0; q < nr; ++q) {
-    const int r = plan.total_reactions[q];
-    rate[r] = plan.saved_rate[q];
-    rk[r] = plan.saved_rk[q];
-  }
+  Restore(st, plan, list, nr);
   x[kM] = total;
 }
 
@@ -313,9 +327,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
   ++run.counts.derivs;
   Derivs(run, y, work);  // rates, rate constants and full state at y
   double* x = net.state.data();
-  double* rate = st.rate.data();
-  double* rk = net.rk.data();
-  const CompiledReaction* rx = net.rx.data();
+  const double* rate = st.rate.data();
   const int* start = net.term_start.data();
   const Term* term = net.term.data();
   const bool special = st.cursk >= 1;
@@ -348,26 +360,13 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     const double perturbed_total = plan.moves_total[j] ? GasSum(st, x) : gas_total;
     if (plan.moves_total[j] && net.m_used) x[kM] = perturbed_total;
 
-    const int r0 = plan.reaction_start[j], r1 = plan.reaction_start[j + 1];
-    for (int q = r0; q < r1; ++q) {
-      const int r = plan.reactions[q];
-      plan.saved_rate[q - r0] = rate[r];
-      plan.saved_rk[q - r0] = rk[r];
-      if (r > 1 && rx[r - 1].revtherm) {
-        rk[r] = ReverseRateConstant(rk[r - 1], net.kc[r - 1]);
-      } else if (special && rx[r].kptr > 0) {
-        rk[r] = SpecialRate(st, r, perturbed_total, t, x);
-      }
-      rate[r] = ReactionRate(rx[r], rk[r], x);
-      if (per_volume) rate[r] *= v;
-    }
+    const int* list = plan.reactions.data() + plan.reaction_start[j];
+    const int count = plan.reaction_start[j + 1] - plan.reaction_start[j];
+    Reevaluate(st, plan, list, count, perturbed_total, x);
     double energy_change = 0.0, amount_rate_change = 0.0;
     for (int q = plan.row_start[j]; q < plan.row_start[j + 1]; ++q) {
       const int i = plan.rows[q];
-      const int first = plan.first_term[q], end = start[i + 2];
-      // The terms before the first change add up exactly as at y.
-      double sum = first < end ? partial[first] : plan.row_sum[i];
-      for (int k = first; k < end; ++k) sum += term[k].coeff * rate[term[k].reaction];
+      double sum = BalanceFrom(st, plan, i, plan.first_term[q]);
       if (const int c = plan.cstr_flow[i]; c != 0) {
         const SpeciesEntry& e = st.species[c];
         sum += (e.external - y[i]) * e.flow_rate;
@@ -399,11 +398,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
       dfdy(vrow, j) = volume_change / increment;
     }
 
-    for (int q = r0; q < r1; ++q) {
-      const int r = plan.reactions[q];
-      rate[r] = plan.saved_rate[q - r0];
-      rk[r] = plan.saved_rk[q - r0];
-    }
+    Restore(st, plan, list, count);
     y[j] = saved;
     x[s] = saved_x;
     x[kM] = total;
