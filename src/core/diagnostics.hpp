@@ -35,6 +35,7 @@
 //   fatal 85               LINE and SRCLINE must hold the reaction line that
 //                          names the unknown enhanced third body
 //   fatal 120              name1 the species that is not displayed
+//   fatal 128              name1 the species named with -IGN:
 //   warning 1              name1 the refused name ("M", "hv", ...)
 //   warning 3              name1 the species added to the species table
 //   warnings 5, 9, 10, 11, 12, 25

@@ -496,6 +496,14 @@ const MessageText* FatalText(int number) {
           {"moles/L (0), molecules/cm^3 (1) or moles/cm^3 (3)"},
           {"in the parameters file:", kParameterFile},
       }},
+      {128, {
+          {"The species", kName1, "named with -IGN: is not"},
+          {"integrated in this run, so its largest"},
+          {"concentration cannot mark the ignition. Name"},
+          {"species of the model that are neither held"},
+          {"constant nor in steady state, as the species"},
+          {"file writes them."},
+      }},
       {999, {
           {"Software/Storage/FPU internal problem"},
           {"Consult company for further details...."},

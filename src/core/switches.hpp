@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace tarnavel {
 
@@ -63,6 +64,10 @@ struct Switches {
   bool sensit_times = false;
   std::array<double, kMaxSensitTimes + 1> sensit_time{};  // 1..count
   FitSettings fit;
+  // -IGN:A,B,...: the species whose largest concentration marks the ignition
+  // (an empty list: none); without the switch OH when the model has it.
+  bool ignition_species_given = false;
+  std::vector<std::string> ignition_species;
 
   bool FitMode() const {
     return (options & (kOptFitSimplex | kOptFitPowell | kOptFitAnnealing)) != 0;

@@ -378,6 +378,15 @@ void SetIntegrator(Run& run, std::string_view arg) {
   run.sw.extrapolation = extrapolation;
 }
 
+// -IGN:A,B,...: the species whose largest concentration marks the ignition;
+// -IGN: alone follows the temperature only.
+void SetIgnitionSpecies(Run& run, std::string_view arg) {
+  run.sw.ignition_species_given = true;
+  run.sw.ignition_species.clear();
+  for (std::string& name : SplitPositional(From(arg, 5), ','))
+    if (!name.empty()) run.sw.ignition_species.push_back(std::move(name));
+}
+
 void ResetSensitivity(Switches& sw) {
   sw.sensit_mode = kSensitOff;
   sw.sensit_count = 0;
@@ -512,6 +521,7 @@ constexpr SwitchRow kSwitchTable[] = {
     {"-SEEMW", Match::kPrefix, ListMolecularWeights},
     {"-KINSTAT", Match::kPrefix, KineticStatistics},
     {"-INT:", Match::kPrefix, SetIntegrator},
+    {"-IGN:", Match::kPrefix, SetIgnitionSpecies},
     {"-SENSIT:", Match::kPrefix, SetSensitivity},
 };
 

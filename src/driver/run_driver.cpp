@@ -120,6 +120,7 @@ void PrepareRun(Run& run, LoopState& loop) {
   if (run.sw.integrator == kRosenbrock && run.store.spec >= 45) FatalError(run, 37);
   stage::CreateAnalysisFile(run, loop);
   if (run.sw.kinstat) stage::WriteKineticStatistics(run);
+  stage::StartIgnitionTracking(run, loop);
 }
 
 void EndReport(Run& run, const LoopState& loop, const ClockReading& start) {
@@ -136,6 +137,7 @@ void EndReport(Run& run, const LoopState& loop, const ClockReading& start) {
     run.console.Line("Work of the integration:");
     run.console.Line(WorkLine(run.counts));
   }
+  ReportIgnition(run, loop.ignition);
   const long elapsed = ElapsedSeconds(start, end);
   if (elapsed >= 1) {
     run.console.Blank();

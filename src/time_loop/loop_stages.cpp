@@ -55,6 +55,13 @@ void FinishOutputs(Run& run, LoopState& loop) {
   CloseConcFile(run, loop.conc_file);
   CloseAnalysisFile(run, loop.analysis_file);
   ClosePropertyReports(run, loop.reports);
+  WriteIgnitionFile(run, loop.ignition);
+}
+
+void StartIgnitionTracking(Run& run, LoopState& loop) { PrepareIgnitionTracking(run, loop.ignition, 0.0); }
+
+void TrackIgnition(Run& run, LoopState& loop, double time) {
+  if (loop.ignition.active) tarnavel::TrackIgnition(run, loop.ignition, time);
 }
 
 }  // namespace tarnavel::stage

@@ -16,6 +16,10 @@ void Derivatives(Run& run, double t, const std::vector<double>& y, std::vector<d
 void IntegratorStep(Run& run, LoopState& loop);
 void WriteOutputRow(Run& run, LoopState& loop, double time);
 void FinishOutputs(Run& run, LoopState& loop);
+// The ignition delay: follows the run from its start state, takes in every
+// accepted step end of the simulated trajectory.
+void StartIgnitionTracking(Run& run, LoopState& loop);
+void TrackIgnition(Run& run, LoopState& loop, double time);
 
 // Analysis rows reach the console with show, and never in a quiet run.
 bool EchoAnalysis(const Run& run);

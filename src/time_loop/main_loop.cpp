@@ -217,6 +217,7 @@ void RunMainLoop(Run& run, LoopState& loop) {
       loop.step_counter = 0;
     }
     TakeBackState(run, loop);
+    if (!StudyRerun(loop)) stage::TrackIgnition(run, loop, loop.base_time + loop.interval_time + loop.step_done);
     if (loop.study != nullptr) {
       loop.study->AfterStep(run, loop);
       continue;

@@ -7,6 +7,7 @@
 
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
+#include "output/ignition_delay.hpp"
 #include "output/property_reports.hpp"
 #include "time_loop/integration.hpp"
 
@@ -62,6 +63,8 @@ struct LoopState {
   // A study inside the loop (sensitivity mode 1: the perturbed trajectories
   // and their files); none in other runs.
   std::unique_ptr<LoopStudy> study;
+  // The ignition delay of a run that integrates the temperature.
+  IgnitionTracker ignition;
   // The integrator and the model it integrates; created once per run.
   std::unique_ptr<Integration> integration;
 };
