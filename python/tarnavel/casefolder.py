@@ -1,17 +1,30 @@
 """A case folder: the input files of one model and every value in them that a
 sweep can set, with its name in sweep files and results (PARM.DAT:temperature,
 SPECIES.DAT:NO:initial, MODEL.DAT:line 3:k), its place in its line and its
-value there. Writes the run folders of the cases."""
+value there, and the pressure of its gas. Writes the run folders of the cases."""
 
 import hashlib
 import os
 import re
 import shutil
 
-from .description import DEFAULT_NAMES, DescriptionFile, is_number, to_real
+from .description import DEFAULT_NAMES, DescriptionFile, format_value, is_number, parm_concentration_unit, to_real
 from .errors import SweepError
 
 SPECIES_COLUMNS = {"residence": 2, "initial": 3, "external": 5}
+
+# The initial pressure of the gas (atm), set through the concentrations.
+PRESSURE = "pressure"
+KPA_PER_ATM = 101.325
+# The simulator's gas constant in kPa per concentration unit and kelvin, by
+# concentration unit: the one of its constant-pressure report (P = Rv T [gas])
+# and its pressure tables, so that a run reports the pressure it was given.
+GAS_CONSTANTS = {"mol/L": 8.31451, "molecules/cm^3": 1.3811478405315614e-20, "mol/cm^3": 8314.51}
+# Species rows that stand for the state of the vessel, not for a gas.
+STATE_SPECIES = ("Temperature(K)", "Volume")
+# What a run writes into its folder besides its concentrations: a copy left
+# in the case folder by a run there is not carried into the run folders.
+RUN_RESULTS = ("IGNITION.TXT",)
 
 
 class Site:
@@ -91,6 +104,8 @@ class Case:
         self.sites = {}  # label -> Site
         self.species = {}  # name -> (display, held)
         self.reactions = {}  # source line -> {field name: Site}
+        self.gas = []  # the Site of each gas-phase species' concentration
+        self.gas_problem = None  # why the gas cannot be scaled to a pressure
         self.span = 600.0
         for role in ("PARM", "SPECIES", "MODEL"):
             path = os.path.join(folder, names[role])
@@ -136,6 +151,33 @@ class Case:
                 if is_number(field.value.rstrip("?").rstrip(" ")):
                     self._add(field_site(f"{file.name}:{name}:{what}", "SPECIES", data.number, field,
                                          file.where(data.number)))
+            self._read_gas(file, data, held)
+
+    def _read_gas(self, file, data, held):
+        """Notes where a gas-phase species' concentration stands: its initial
+        value, or the held number of a species held constant. As the program
+        sees it, the temperature and volume rows are no gas, nor is a species
+        whose {tag} names another phase ({aq}, {s}; {g} is gas)."""
+        raw = "".join(data.fields[0].value.split())
+        tag = re.search(r"\{([^{}]*)\}$", raw)
+        name = raw[:tag.start()] if tag else raw
+        if name in STATE_SPECIES or (tag and tag.group(1) and tag.group(1)[0] not in "gG"):
+            return
+        where = file.where(data.number)
+        if held:
+            field = data.fields[6]
+            if not is_number(field.value):
+                self.gas_problem = self.gas_problem or (
+                    f"{name} is held to the profile {field.value} in {file.name} ({where}), whose "
+                    f"concentrations do not follow the pressure")
+                return
+            site = field_site(f"{file.name}:{name}:held", "SPECIES", data.number, field, where)
+        else:
+            site = self.sites.get(f"{file.name}:{name}:initial")
+            if site is None:
+                self.gas_problem = self.gas_problem or f"the initial value of {name} ({where}) is not a number"
+                return
+        self.gas.append(site)
 
     def _read_model(self, file):
         for data in file.data:
@@ -170,6 +212,8 @@ class Case:
             if not marked:
                 raise SweepError(f"{where}: the input files carry no ? marks")
             return marked
+        if target == PRESSURE:
+            return [self._pressure_site(where)]
         parts = target.split(":")
         role = self.role_of(parts[0])
         if role is None:
@@ -178,7 +222,8 @@ class Case:
         name = self.names[role]
         if role == "PARM":
             if parts[1:] != ["temperature"]:
-                raise SweepError(f"{where}: of {name} only the temperature can be varied ({name}:temperature)")
+                raise SweepError(f"{where}: of {name} only the temperature can be varied ({name}:temperature); "
+                                 f"the gas is set to a pressure with vary pressure")
             if role not in self.files:
                 raise SweepError(f"{where}: there is no {name}; the program runs on its default settings")
             site = self.sites.get(f"{name}:temperature")
@@ -215,6 +260,62 @@ class Case:
             raise SweepError(f"{where}: line {number} of {name} has no {what}: {why}")
         return [entry[what]]
 
+    def _pressure_site(self, where):
+        """The initial pressure of the gas (atm) as a value of its own: the
+        gas-phase concentrations of the species file, summed, times the gas
+        constant and the parameter file's temperature."""
+        site = self.sites.get(PRESSURE)
+        if site is not None:
+            return site
+        parm, species = self.names["PARM"], self.names["SPECIES"]
+        if "PARM" not in self.files:
+            raise SweepError(f"{where}: there is no {parm}, so the pressure has no temperature and "
+                             f"concentration unit to follow")
+        temperature = self.sites.get(f"{parm}:temperature")
+        if temperature is None:
+            raise SweepError(f"{where}: the temperature in {parm} is a profile file, not a number, so the "
+                             f"gas has no one pressure")
+        unit = parm_concentration_unit(self.files["PARM"])
+        if unit == "ppm":
+            raise SweepError(f"{where}: the concentrations of {parm} are in ppm, mole fractions that stay the "
+                             f"same at any pressure; give them in moles/L, molecules/cm^3 or moles/cm^3")
+        if unit not in GAS_CONSTANTS:
+            raise SweepError(f"{where}: {parm} gives no concentration unit the program accepts")
+        if self.gas_problem:
+            raise SweepError(f"{where}: {self.gas_problem}")
+        total = sum(site.nominal for site in self.gas)
+        if not total > 0:
+            raise SweepError(f"{where}: the gas of {species} has a total concentration of 0: there are no "
+                             f"mole fractions to keep")
+        self.gas_constant = GAS_CONSTANTS[unit]
+        atm = total * self.gas_constant * temperature.nominal / KPA_PER_ATM
+        return self._add(Site(PRESSURE, PRESSURE, 0, 0, 0, format_value(atm), where))
+
+    def pressure_values(self, values):
+        """The gas-phase concentrations of a case with a pressure (label ->
+        text). Each is x_i P / (Rv T): the mole fractions x_i of the case's
+        own concentrations (the file's, or the values the case sets), the
+        case's pressure P and its temperature T (the parameter file's, or the
+        varied one). The state rows and condensed species keep their values
+        and count in no total.
+
+        A pressure is set this way, through the concentrations, because the
+        program has no pressure setting: the initial concentrations give it,
+        as in the input files the CHEMKIN importer writes from a mixture, a
+        temperature and a pressure. A pressure sweep of an imported model
+        thus takes the importer's mixture at each pressure of the sweep. A
+        varied temperature alone changes no concentration (the gas then has
+        the pressure of those concentrations at that temperature)."""
+        parm = self.names["PARM"]
+        self._pressure_site(PRESSURE)  # the gas constant of the concentration unit
+        kelvin = float(values.get(f"{parm}:temperature", self.sites[f"{parm}:temperature"].nominal))
+        wanted = float(values[PRESSURE]) * KPA_PER_ATM / (self.gas_constant * kelvin)
+        own = [(site, float(values.get(site.label, site.nominal))) for site in self.gas]
+        total = sum(value for _, value in own)
+        if not total > 0:
+            return {}
+        return {site.label: format_value(value / total * wanted) for site, value in own}
+
     def copy_into(self, run_dir, values):
         """Writes the case folder's files into `run_dir` with the given values
         (label -> text) in place and every ? mark removed."""
@@ -222,12 +323,16 @@ class Case:
         written = {self.files[role].name for role in self.files}
         for entry in sorted(os.listdir(self.folder)):
             source = os.path.join(self.folder, entry)
-            if entry in written or entry == self.output or not os.path.isfile(source):
+            if entry in written or entry in (self.output, *RUN_RESULTS) or not os.path.isfile(source):
                 continue
             shutil.copy2(source, os.path.join(run_dir, entry))
+        sites = list(self.sites.values())
+        if PRESSURE in values:
+            values = {**values, **self.pressure_values(values)}
+            sites += [site for site in self.gas if site.label not in self.sites]
         for role, file in self.files.items():
             edits = {}
-            for site in self.sites.values():
+            for site in sites:
                 if site.role == role and (site.label in values or site.marked):
                     edits.setdefault(site.line, []).append((site.start, site.end,
                                                             values.get(site.label, site.text)))
@@ -240,7 +345,7 @@ class Case:
         digest = hashlib.sha256()
         for entry in sorted(os.listdir(self.folder)):
             path = os.path.join(self.folder, entry)
-            if entry != self.output and os.path.isfile(path):
+            if entry not in (self.output, *RUN_RESULTS) and os.path.isfile(path):
                 digest.update(entry.encode() + b"\0")
                 with open(path, "rb") as f:
                     digest.update(hashlib.sha256(f.read()).digest())

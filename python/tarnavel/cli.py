@@ -28,6 +28,9 @@ sweep file (one statement per line; # starts a comment):
                         species concentrations at times in seconds (linear in
                         time between the two rows of CONC.TXT around each time)
   collect last          the last row of CONC.TXT (the default)
+  collect ignition      the ignition delays of IGNITION.TXT (runs with -THERM
+                        and a numeric temperature), and with a varied
+                        temperature ignition.png
   runs N                random draws per grid point (needed with random HOWs)
   seed S                seed of the random draws (default 1)
   options -QUIET ...    command-line switches of every run
@@ -39,6 +42,8 @@ VALUE:
   PARM.DAT:temperature
   SPECIES.DAT:NAME:initial | :residence | :external
   MODEL.DAT:line L:k      (also :A, :m, :Ea, :bracket F; L is the source line)
+  pressure                the gas's initial pressure in atm: every gas-phase
+                          concentration x_i P / (R T), mole fractions kept
   all-rates               every reaction's k (or A), each its own draw
   marked                  every value marked with ? in the input files
   A value named itself overrides all-rates and marked; of those two the later
@@ -86,8 +91,8 @@ def parse_sweep_args(argv):
         description="Runs a Tarnavel model once per case of a sweep file, in run folders\n"
                     "SWEEP_FOLDER/runs/case-NNNN made from CASE_FOLDER, with GNU parallel on the local\n"
                     "cores (or writes the Slurm job-array script SWEEP_FOLDER/sweep.slurm), and gathers\n"
-                    "SWEEP_FOLDER/results.tsv and spread.png. Running the same command again resumes:\n"
-                    "cases that left a status record are not run again.",
+                    "SWEEP_FOLDER/results.tsv, spread.png and ignition.png. Running the same command\n"
+                    "again resumes: cases that left a status record are not run again.",
         epilog=SWEEP_FILE_HELP)
     parser.add_argument("paths", nargs="*", metavar="PATH", help=argparse.SUPPRESS)
     parser.add_argument("--program", default=default_program(),

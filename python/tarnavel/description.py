@@ -153,11 +153,15 @@ CONCENTRATION_UNITS = {
 }
 
 
-def concentration_unit(parm_path):
-    """The concentration unit of a parameter file (the fourth field of its
-    first data line), or None when it gives none the program accepts."""
-    parm = DescriptionFile("PARM", os.path.basename(parm_path), parm_path)
+def parm_concentration_unit(parm):
+    """The concentration unit of a read parameter file (the fourth field of
+    its first data line), or None when it gives none the program accepts."""
     if not parm.data or len(parm.data[0].fields) < 4:
         return None
     given = "".join(parm.data[0].fields[3].value.split()).upper()
     return next((unit for unit, spellings in CONCENTRATION_UNITS.items() if given in spellings), None)
+
+
+def concentration_unit(parm_path):
+    """The concentration unit of the parameter file at `parm_path`, or None."""
+    return parm_concentration_unit(DescriptionFile("PARM", os.path.basename(parm_path), parm_path))

@@ -1,20 +1,31 @@
 """Gathering a sweep: results.tsv, one row per case with the varied values,
-how the run ended and the collected concentrations, and spread.png, the
-median and 5-95 % band of chosen species over time across the runs."""
+how the run ended, the collected concentrations and the ignition delays;
+spread.png, the median and 5-95 % band of chosen species over time across
+the runs; and ignition.png, the ignition delays against 1000/T."""
 
 import bisect
 import math
 import os
 import shutil
+import statistics
 import tempfile
 
 from .errors import ResultFileError
-from .gnuplot import run_gnuplot, spread_script, write_blocks
-from .resultfiles import read_rows, squeeze
+from .gnuplot import ignition_script, run_gnuplot, spread_script, write_blocks
+from .resultfiles import DELIMITERS, display_name, parse_value, read_rows, squeeze
 from .sweepfolder import PROG, read_plan, read_status, run_dir, write_atomically
 
 NOT_AVAILABLE = "NA"
 MAX_PANELS = 12
+MAX_IGNITION_PANELS = 6
+
+IGNITION_FILE = "IGNITION.TXT"
+# The criteria of every run that integrates the temperature, first and last in
+# its IGNITION.TXT (the species maxima stand between them): the columns of a
+# sweep none of whose runs wrote the file.
+FIXED_CRITERIA = ("max dT/dt", "T0+400 K")
+NO_IGNITION_NOTE = (f"the runs wrote no {IGNITION_FILE} (the model's temperature is not integrated: a "
+                    f"thermodynamic run with -THERM and a numeric temperature is needed)")
 
 
 class Result:
@@ -57,19 +68,56 @@ class Result:
         return v0 + (v1 - v0) * (moment - t0) / (t1 - t0)
 
 
+def read_ignition(path):
+    """The ignition delays of a run's IGNITION.TXT, {criterion: seconds or
+    None}, in the order of its rows; None where the run wrote none. A row is
+    the criterion, its time and the value there; NA (not met) reads as None."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            lines = f.read().splitlines()
+    except FileNotFoundError:
+        return None
+    except OSError as e:
+        raise ResultFileError(f"{path}: {e.strerror}")
+    if not lines or not lines[0].strip().startswith("Criterion"):
+        raise ResultFileError(f"{path} does not begin with the line Criterion, Time(s), Value")
+    delim = next((d for d in DELIMITERS if d in lines[0]), "\t")
+    delays = {}
+    for line in lines[1:]:
+        fields = line.split(delim)
+        if len(fields) < 3:
+            continue
+        # A species name may hold the delimiter: the criterion is all but the last two fields.
+        criterion = display_name(delim.join(fields[:-2]))
+        value = parse_value(fields[-2])
+        delays.setdefault(criterion, value if value is not None and math.isfinite(value) else None)
+    return delays
+
+
+def ignition_titles(ignitions):
+    """The criteria of all runs, each once, in the order they come first."""
+    titles = list(dict.fromkeys(c for delays in ignitions.values() if delays for c in delays))
+    return titles or list(FIXED_CRITERIA)
+
+
 def number_text(value):
     return NOT_AVAILABLE if value is None or not math.isfinite(value) else format(value, ".6E")
 
 
-def results_table(plan, statuses, results):
-    """The lines of results.tsv and the counts of finished and failed cases."""
+def results_table(plan, statuses, results, ignitions=None):
+    """The lines of results.tsv and the counts of finished and failed cases.
+    `ignitions` holds the delays of each run that ended normally (None for a
+    run without IGNITION.TXT)."""
     last_titles = []
     if plan["collect last"]:
         first = next(iter(results.values()), None)
         last_titles = first.titles if first else []
     moments = [(name, moment) for name, moment in plan["collect"]]
+    ignitions = ignitions or {}
+    criteria = ignition_titles(ignitions) if plan.get("collect ignition") else []
     header = (["case", *plan["columns"], "exit status", "message"]
-              + [f"{name}@{moment:g}" for name, moment in moments] + [f"{t}@last" for t in last_titles])
+              + [f"{name}@{moment:g}" for name, moment in moments] + [f"{t}@last" for t in last_titles]
+              + criteria)
     table = ["\t".join(header)]
     finished = failed = 0
     for number, values in enumerate(plan["cases"], start=1):
@@ -86,25 +134,36 @@ def results_table(plan, statuses, results):
         for title in last_titles:
             points = result.series(title) if result else None
             collected.append(number_text(points[-1][1] if points else None))
+        delays = ignitions.get(number) or {}
+        collected += [number_text(delays.get(criterion)) for criterion in criteria]
         table.append("\t".join([str(number), *values, status, message.replace("\t", " "), *collected]))
     return table, finished, failed
 
 
 def gather(sweep_dir):
-    """Writes results.tsv and spread.png of a sweep folder; returns the number
-    of unfinished cases."""
+    """Writes results.tsv, spread.png and ignition.png of a sweep folder;
+    returns the number of unfinished cases."""
     plan = read_plan(sweep_dir)
-    results, statuses = {}, {}
+    results, statuses, ignitions = {}, {}, {}
     for number in range(1, len(plan["cases"]) + 1):
         folder = run_dir(sweep_dir, plan, number)
         record = read_status(folder)
         statuses[number] = record
         if record is not None and record["exit"] == "0":
+            problems = []
             try:
                 results[number] = Result(os.path.join(folder, plan["output"]))
             except ResultFileError as e:
-                record["message"] = f"no results: {e}".replace(folder + os.sep, "")
-    table, finished, failed = results_table(plan, statuses, results)
+                problems.append(f"no results: {e}".replace(folder + os.sep, ""))
+            if plan.get("collect ignition"):
+                try:
+                    ignitions[number] = read_ignition(os.path.join(folder, IGNITION_FILE))
+                except ResultFileError as e:
+                    ignitions[number] = {}  # written, but not as the program writes it
+                    problems.append(f"no ignition delays: {e}".replace(folder + os.sep, ""))
+            if problems:
+                record["message"] = "; ".join(problems)
+    table, finished, failed = results_table(plan, statuses, results, ignitions)
     table_path = os.path.join(sweep_dir, "results.tsv")
     write_atomically(table_path, "\n".join(table) + "\n")
     total = len(plan["cases"])
@@ -114,6 +173,12 @@ def gather(sweep_dir):
     picture = draw_spread(sweep_dir, plan, results)
     if picture:
         print(f"{PROG}: spread over time: {picture}")
+    if plan.get("collect ignition"):
+        if ignitions and all(delays is None for delays in ignitions.values()):
+            print(f"{PROG}: no ignition delays: {NO_IGNITION_NOTE}")
+        picture = draw_ignition(sweep_dir, plan, ignitions)
+        if picture:
+            print(f"{PROG}: ignition delay against 1000/T: {picture}")
     return total - finished
 
 
@@ -170,5 +235,94 @@ def draw_spread(sweep_dir, plan, results):
             print(f"{PROG}: no spread.png: gnuplot failed: {run.stderr.strip()}")
             return None
         target = os.path.join(sweep_dir, "spread.png")
-        shutil.copyfile(picture, target)
+        install_picture(picture, target)
+    return target
+
+
+def install_picture(picture, target):
+    """Puts a finished picture in place in one step: a reader sees the old
+    picture or the new one, never part of it."""
+    fd, scratch = tempfile.mkstemp(dir=os.path.dirname(target), prefix=".part-", suffix=".png")
+    os.close(fd)
+    try:
+        shutil.copyfile(picture, scratch)
+        os.replace(scratch, target)
+    except BaseException:
+        os.unlink(scratch)
+        raise
+
+
+def ignition_curves(plan, ignitions):
+    """What ignition.png draws: the temperature's column, and per criterion
+    the curves [(key, [(1000/T, delay), ...]), ...] in the order of the grid,
+    one per point of the other grid values (their labels and values joined
+    in the key), points in order of 1000/T. Where random draws repeat a grid
+    point, a point is the median of the delays of the runs at its
+    temperature (a temperature drawn at random gives each run a point of its
+    own, joined in order of 1000/T like the rest). Runs that failed, criteria not met and delays of 0 or less
+    (which no logarithmic axis shows) are left out. None without a varied
+    temperature."""
+    columns = plan["columns"]
+    temperature = next((c for c in columns if c.endswith(":temperature")), None)
+    if temperature is None:
+        return None, {}
+    others = [c for c in plan.get("grid columns", columns) if c != temperature]
+    at = {c: columns.index(c) for c in [temperature, *others]}
+    criteria = ignition_titles(ignitions)
+    groups = {}  # key -> kelvin -> criterion -> [delays]
+    for number, values in enumerate(plan["cases"], start=1):
+        delays = ignitions.get(number)
+        if not delays:
+            continue
+        key = ", ".join(f"{c} {values[at[c]]}" for c in others)
+        kelvin = float(values[at[temperature]])
+        found = groups.setdefault(key, {}).setdefault(kelvin, {})
+        for criterion, delay in delays.items():
+            if delay is not None and delay > 0:
+                found.setdefault(criterion, []).append(delay)
+    curves = {}
+    for criterion in criteria:
+        curves[criterion] = [(key, sorted((1000.0 / kelvin, statistics.median(found[criterion]))
+                                          for kelvin, found in by_kelvin.items() if found.get(criterion)))
+                             for key, by_kelvin in groups.items()]
+    return temperature, curves
+
+
+def draw_ignition(sweep_dir, plan, ignitions):
+    """ignition.png: per criterion (a panel each, at most six) the ignition
+    delay on a logarithmic axis against 1000/T, a curve per point of the
+    other grid values. Drawn when the temperature is varied and a run wrote
+    IGNITION.TXT."""
+    temperature, curves = ignition_curves(plan, ignitions)
+    if temperature is None or not any(ignitions.values()):
+        return None
+    if shutil.which("gnuplot") is None:
+        print(f"{PROG}: no ignition.png: gnuplot is not installed (Debian package gnuplot-nox)")
+        return None
+    panels = [(criterion, lines) for criterion, lines in curves.items() if any(points for _, points in lines)]
+    if not panels:
+        print(f"{PROG}: no ignition.png: no run met an ignition criterion")
+        return None
+    if len(panels) > MAX_IGNITION_PANELS:
+        print(f"{PROG}: ignition.png shows the first {MAX_IGNITION_PANELS} of {len(panels)} criteria")
+        panels = panels[:MAX_IGNITION_PANELS]
+    repeated = len(plan.get("grid columns", plan["columns"])) < len(plan["columns"])
+    title = "Ignition delay" + (": median of the runs at each temperature" if repeated else "")
+    blocks, drawn = [], []
+    for criterion, lines in panels:
+        shown = []
+        for k, (key, points) in enumerate(lines):
+            if points:
+                shown.append((k, key, len(blocks)))
+                blocks.append([f"{x!r}\t{y!r}" for x, y in points])
+        drawn.append((criterion, shown))
+    with tempfile.TemporaryDirectory(prefix="tarnavel_sweep-") as work:
+        data, picture = os.path.join(work, "ignition.txt"), os.path.join(work, "ignition.png")
+        write_blocks(data, blocks)
+        run = run_gnuplot(work, ignition_script(picture, data, drawn, title))
+        if run.returncode != 0 or not os.path.isfile(picture):
+            print(f"{PROG}: no ignition.png: gnuplot failed: {run.stderr.strip()}")
+            return None
+        target = os.path.join(sweep_dir, "ignition.png")
+        install_picture(picture, target)
     return target

@@ -102,6 +102,37 @@ def spread_script(picture, data, names, runs):
     return "\n".join(script) + "\n"
 
 
+def ignition_script(picture, data, panels, title):
+    """The script of the ignition picture: one panel per criterion, up to
+    three in a row, each with its curves of delay (logarithmic) against
+    1000/T. `panels` is [(criterion, [(k, key, block), ...]), ...]: curve k
+    of the sweep (its colour and dashes the same in every panel), its key
+    (blank for the one curve of a sweep without other values) and its block
+    of `data`."""
+    columns = min(len(panels), 3)
+    rows = math.ceil(len(panels) / columns)
+    width, height = 480 * columns, 360 * rows
+    keyed = any(key for _, curves in panels for _, key, _ in curves)
+    script = [
+        "set encoding utf8",
+        *png_terminal(width, height, 9),
+        f"set output {gnuplot_string(picture)}",
+        "set grid", "set logscale y", "set format x '%g'", "set format y '%g'",
+        "set xlabel '1000 K / T'", "set ylabel 'Ignition delay (s)'",
+        "set key top left noenhanced" if keyed else "unset key",
+        f"set multiplot layout {rows},{columns} title {gnuplot_string(title)} noenhanced",
+    ]
+    for criterion, curves in panels:
+        plots = []
+        for n, (k, key, block) in enumerate(curves):
+            source = gnuplot_string(data) if n == 0 else "''"
+            style = f"lt {k % 8 + 1} dt {k // 8 % 5 + 1} lw 1.5 pt 7 ps 0.8"
+            plots.append(f"{source} index {block} using 1:2 with linespoints {style} title {gnuplot_string(key)}")
+        script += [f"set title {gnuplot_string(criterion)} noenhanced", "plot " + ", \\\n     ".join(plots)]
+    script.append("unset multiplot")
+    return "\n".join(script) + "\n"
+
+
 def run_gnuplot(work, script, script_file=None):
     """Runs gnuplot in the folder `work` on `script`, read from `script_file`
     there when one is named, else from its standard input. Returns the

@@ -8,7 +8,7 @@ import math
 import os
 import shutil
 
-from .casefolder import Case
+from .casefolder import PRESSURE, Case
 from .description import format_value
 from .errors import SweepError
 from .sweepfile import DETERMINISTIC, Sweep
@@ -47,10 +47,11 @@ def make_plan(case, sweep, program, case_dir):
                 raise SweepError(f"{where}: {site.label} is already varied on line {earlier.number}")
             if earlier is None or explicit or earlier.target in ("all-rates", "marked"):
                 governing[site.label] = vary
-            if site.role == "PARM" and vary.how in DETERMINISTIC:
+            if site.role in ("PARM", PRESSURE) and vary.how in DETERMINISTIC:
                 lowest = min(vary.numbers) * (site.nominal if vary.times else 1.0)
                 if lowest <= 0:
-                    raise SweepError(f"{where}: the temperature must stay above 0 K")
+                    raise SweepError(f"{where}: the temperature must stay above 0 K" if site.role == "PARM"
+                                     else f"{where}: the pressure must stay above 0 atm")
     shown = [(name, None, sweep.plot_where) for name in sweep.plot or []]
     for name, moment, where in sweep.collect + shown:
         if name not in case.species and name not in ("Temperature(K)", "Volume"):
@@ -83,7 +84,7 @@ def make_plan(case, sweep, program, case_dir):
                 value = chosen[id(vary)] * (site.nominal if vary.times else 1.0)
             values.append(format_value(value))
         cases.append(values)
-    return {
+    plan = {
         "case folder": os.path.abspath(case_dir),
         "inputs": case.fingerprint(),
         "sweep file": sweep.text,
@@ -98,6 +99,13 @@ def make_plan(case, sweep, program, case_dir):
         "plot": sweep.plot,
         "slurm": sweep.slurm,
     }
+    if sweep.collect_ignition:
+        # The varied values that span the grid: ignition.png draws a curve per
+        # point of the grid (the temperature aside) and takes the median of
+        # the random draws there.
+        plan["collect ignition"] = True
+        plan["grid columns"] = [label for label in columns if not governing[label].random]
+    return plan
 
 
 def prepare(case_dir, sweep_path, sweep_dir, program):

@@ -1,5 +1,6 @@
-"""The sweep file: which values vary and how, what is collected from each run,
-and the settings of the runs (runs, seed, options, timeout, plot, slurm)."""
+"""The sweep file: which values vary and how, what is collected from each run
+(concentrations at chosen times, the last row, the ignition delays), and the
+settings of the runs (runs, seed, options, timeout, plot, slurm)."""
 
 import math
 import re
@@ -93,6 +94,7 @@ class Sweep:
         except OSError as e:
             raise SweepError(f"{path}: {e.strerror}")
         self.varies, self.collect, self.collect_last, self.plot = [], [], False, None
+        self.collect_ignition = False
         self.runs, self.seed, self.options, self.timeout, self.slurm = None, 1, [], None, []
         seen = {}
         for number, raw in enumerate(self.text.splitlines(), start=1):
@@ -141,18 +143,22 @@ class Sweep:
             raise SweepError(f"{path}: random draws need runs N (how many)")
         if not random and self.runs is not None:
             raise SweepError(f"{path}: runs counts random draws, and no vary line draws at random")
-        if not self.collect and not self.collect_last:
+        if not self.collect and not self.collect_last and not self.collect_ignition:
             self.collect_last = True
 
     def _collect(self, rest, where):
         if rest == "last":
             self.collect_last = True
             return
+        if rest == "ignition":
+            self.collect_ignition = True
+            return
         names, _, times = rest.partition(" at ")
         names = names.replace(",", " ").split()
         times = times.replace(",", " ").split()
         if not names or not times:
-            raise SweepError(f"{where}: write collect A B ... at T1 T2 ... (seconds), or collect last")
+            raise SweepError(f"{where}: write collect A B ... at T1 T2 ... (seconds), collect last "
+                             f"or collect ignition")
         for name in names:
             for t in times:
                 self.collect.append((name, parse_number(t, where, "time"), where))

@@ -210,13 +210,20 @@ def sweep_conc_unit(path):
     return parm_beside(os.path.join(plan.get("case folder", ""), name), None)
 
 
+# The ignition criteria of IGNITION.TXT, whose columns in results.tsv hold delays.
+IGNITION_CRITERION = re.compile(r"max dT/dt|max \[.+\]|T0\+.+ K")
+
+
 def value_unit(column, conc):
     """The unit of a results.tsv column: a varied value (PARM.DAT:temperature,
-    SPECIES.DAT:NO:initial) or a collected one (NO@3600, Temperature(K)@last)."""
+    SPECIES.DAT:NO:initial, pressure), a collected one (NO@3600,
+    Temperature(K)@last) or an ignition delay (max dT/dt)."""
     if "@" in column:
         return title_unit(column.rsplit("@", 1)[0], conc)
+    if IGNITION_CRITERION.fullmatch(column):
+        return "s"
     what = column.rsplit(":", 1)[-1]
-    return {"temperature": "K", "initial": conc, "external": conc, "residence": "s"}.get(what)
+    return {"temperature": "K", "initial": conc, "external": conc, "residence": "s", "pressure": "atm"}.get(what)
 
 
 def read_results(path):

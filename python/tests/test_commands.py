@@ -1,8 +1,9 @@
 """The two commands as their users call them: exit statuses and messages, and
-a whole sweep of the small case folder through the real simulator (skipped
-where it is not built): prepared, run case by case as Slurm array tasks run
-them, and gathered."""
+whole sweeps through the real simulator (skipped where it is not built) of
+the small case folder and of hydrogen ignition at a pressure: prepared, run
+case by case as Slurm array tasks run them, and gathered."""
 import os
+import shutil
 
 import numpy
 import pytest
@@ -63,3 +64,28 @@ def test_whole_sweep_as_array_tasks(tmp_path, capsys):
                      "collect O3 at 0 60\n")
     assert sweep_main(args) == 0
     assert "every case is finished; nothing to submit" in capsys.readouterr().out
+
+
+HYDROGEN = os.path.join(os.path.dirname(os.path.dirname(DATA)), os.pardir, "tests", "data")
+
+
+@pytest.mark.skipif(not os.access(PROGRAM, os.X_OK), reason="the simulator is not built")
+def test_ignition_delays_of_hydrogen_at_a_pressure(tmp_path, capsys):
+    case = tmp_path / "h2o2"
+    shutil.copytree(os.path.join(HYDROGEN, "h2o2"), case)
+    shutil.copy(os.path.join(HYDROGEN, "gri30", "gri30_thermo.dat"), case)
+    sweep = tmp_path / "ignition.sweep"
+    sweep.write_text("options -QUIET -THERM\nvary PARM.DAT:temperature list 1100 1250\nvary pressure list 2\n"
+                     "collect ignition\n")
+    folder = str(tmp_path / "sweep")
+    assert sweep_main(["--program", PROGRAM, "--slurm", str(case), str(sweep), folder], "/opt/tarnavel_sweep") == 0
+    for number in ("1", "2"):
+        assert sweep_main(["--run-case", folder, number]) == 0
+    assert sweep_main(["--gather", folder]) == 0
+    results = tarnavel.read_results(os.path.join(folder, "results.tsv"))
+    numpy.testing.assert_array_equal(results.exit_status, [0, 0])
+    assert results.columns[-3:] == ["max dT/dt", "max [OH]", "T0+400 K"] and results.unit("max dT/dt") == "s"
+    delay = results["max dT/dt"]
+    assert 0 < delay[1] < delay[0] < 0.01  # the hotter gas ignites sooner
+    out = capsys.readouterr().out
+    assert ("ignition delay against 1000/T" in out) == (shutil.which("gnuplot") is not None)

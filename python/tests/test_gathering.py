@@ -89,3 +89,89 @@ def test_results_reader_refuses_other_tables(tmp_path):
     path.write_text(CONC)
     with pytest.raises(tarnavel.ResultFileError, match="is not the results.tsv of a sweep"):
         tarnavel.read_results(str(path))
+
+
+def ignition_file(*rows):
+    """IGNITION.TXT as the program writes it: (criterion, time or None)."""
+    def number(value):
+        return "NA" if value is None else f" {value:.8E}"
+    return "Criterion\tTime(s)\tValue\n" + "".join(
+        f"{name}\t{number(t)}\t{number(None if t is None else 1.5e3)}\n" for name, t in rows)
+
+
+def ignition_sweep(folder, runs, columns=("PARM.DAT:temperature", "pressure"), cases=None, **plan):
+    """A sweep folder whose runs left (exit status, IGNITION.TXT text or None)."""
+    cases = cases or [["1000", "1"], ["1250", "1"], ["1000", "10"], ["1250", "10"], ["1500", "10"]]
+    plan = {"case folder": os.path.join(DATA, "case"), "options": [], "output": "CONC.TXT",
+            "columns": list(columns), "cases": cases[:len(runs)], "collect": [], "collect last": False,
+            "plot": None, "collect ignition": True, **plan}
+    (folder / "plan.json").write_text(json.dumps(plan))
+    for number, (status, ignition) in enumerate(runs, start=1):
+        run = folder / "runs" / f"case-{number:04d}"
+        run.mkdir(parents=True)
+        (run / "status.txt").write_text(f"exit\t{status}\nmessage\t{'' if status == 0 else 'failed'}\n")
+        (run / "CONC.TXT").write_text(CONC)
+        if ignition is not None:
+            (run / "IGNITION.TXT").write_text(ignition)
+
+
+def test_ignition_delays_in_the_table(tmp_path, monkeypatch, capsys):
+    monkeypatch.setattr(gathering.shutil, "which", lambda name: None)
+    ignition_sweep(tmp_path, [
+        (0, ignition_file(("max dT/dt", 3.2612341e-3), ("max [OH]", 3.27e-3), ("T0+400 K", 3.25e-3))),
+        (0, ignition_file(("max dT/dt", None), ("max [OH]", 1e-4), ("max [1,3-C4H6]", 2e-4),
+                          ("T0+400 K", None))),
+        (1, ignition_file(("max dT/dt", 1e-5), ("T0+400 K", 1e-5))),  # a failed run counts for nothing
+        (0, None),
+        (0, "a file of another kind\n"),
+    ])
+    assert gather(str(tmp_path)) == 0
+    lines = [line.split("\t") for line in (tmp_path / "results.tsv").read_text().splitlines()]
+    assert lines[0][5:] == ["max dT/dt", "max [OH]", "T0+400 K", "max [1,3-C4H6]"]
+    assert lines[1][5:] == ["3.261234E-03", "3.270000E-03", "3.250000E-03", "NA"]
+    assert lines[2][5:] == ["NA", "1.000000E-04", "NA", "2.000000E-04"]
+    assert lines[3][5:] == lines[4][5:] == lines[5][5:] == ["NA"] * 4
+    assert lines[5][4] == "no ignition delays: IGNITION.TXT does not begin with the line Criterion, Time(s), Value"
+    assert "no ignition.png: gnuplot is not installed" in capsys.readouterr().out
+    results = tarnavel.read_results(str(tmp_path / "results.tsv"))
+    assert results.units[1:3] == ["K", "atm"] and results.units[4:] == ["s"] * 4
+    assert results["max [OH]"][1] == 1e-4
+
+
+def test_runs_without_ignition_delays(tmp_path, capsys):
+    ignition_sweep(tmp_path, [(0, None), (0, None)])
+    gather(str(tmp_path))
+    out = capsys.readouterr().out
+    assert "no ignition delays: the runs wrote no IGNITION.TXT (the model's temperature is not integrated" in out
+    assert "ignition.png" not in out
+    lines = [line.split("\t") for line in (tmp_path / "results.tsv").read_text().splitlines()]
+    assert lines[0][5:] == ["max dT/dt", "T0+400 K"] and lines[1][5:] == ["NA", "NA"]
+
+
+def test_ignition_curves_per_grid_point_with_medians_of_the_draws():
+    plan = {"columns": ["pressure", "MODEL.DAT:line 2:k", "PARM.DAT:temperature"],
+            "grid columns": ["pressure", "PARM.DAT:temperature"],
+            "cases": [["1", "1e-14", "1000"], ["1", "2e-14", "1000"], ["1", "4e-14", "1000"],
+                      ["1", "1e-14", "1250"], ["1", "3e-14", "1250"],
+                      ["10", "1e-14", "1000"], ["10", "1e-14", "800"]]}
+    ignitions = {1: {"max dT/dt": 3.0, "T0+400 K": 2.0}, 2: {"max dT/dt": 1.0, "T0+400 K": None},
+                 3: {"max dT/dt": 2.0, "T0+400 K": 0.0}, 4: {"max dT/dt": 0.5}, 5: None,
+                 6: {"max dT/dt": None}, 7: {"max dT/dt": 0.25}}
+    temperature, curves = gathering.ignition_curves(plan, ignitions)
+    assert temperature == "PARM.DAT:temperature"
+    assert curves["max dT/dt"] == [("pressure 1", [(0.8, 0.5), (1.0, 2.0)]), ("pressure 10", [(1.25, 0.25)])]
+    assert curves["T0+400 K"] == [("pressure 1", [(1.0, 2.0)]), ("pressure 10", [])]
+    assert gathering.ignition_curves({**plan, "columns": ["pressure"]}, ignitions) == (None, {})
+
+
+@pytest.mark.skipif(gathering.shutil.which("gnuplot") is None, reason="gnuplot is not installed")
+def test_ignition_picture(tmp_path, capsys):
+    delays = [(1000, 1, 3e-3), (1250, 1, 4e-4), (1000, 10, 6e-4), (1250, 10, 8e-5), (1500, 10, 2e-5)]
+    ignition_sweep(tmp_path, [(0, ignition_file(("max dT/dt", t), ("max [OH]", 1.1 * t), ("T0+400 K", None)))
+                              for _, _, t in delays[:4]] + [(2, None)])
+    gather(str(tmp_path))
+    picture = tmp_path / "ignition.png"
+    assert f"tarnavel_sweep: ignition delay against 1000/T: {picture}\n" in capsys.readouterr().out
+    data = picture.read_bytes()
+    assert data.startswith(b"\x89PNG\r\n\x1a\n") and len(data) > 5000
+    assert [p.name for p in tmp_path.iterdir() if p.name.startswith(".part-")] == []

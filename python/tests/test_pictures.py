@@ -3,7 +3,7 @@ choice of columns and points to draw."""
 import pytest
 
 from tarnavel.errors import PlotError
-from tarnavel.gnuplot import curves_script, gnuplot_string, spread_script, write_data
+from tarnavel.gnuplot import curves_script, gnuplot_string, ignition_script, spread_script, write_data
 from tarnavel.plotting import drawable, select
 
 
@@ -69,3 +69,15 @@ def test_logarithmic_axes_keep_what_they_can_show():
     assert drawable(points, False, False) == points
     assert drawable(points, True, False) == points[1:]
     assert drawable(points, False, True) == [(0.0, 1.0), (1.0, None), (2.0, None), (3.0, 5.0), (4.0, None)]
+
+
+def test_ignition_panels_keep_each_curves_colour():
+    panels = [("max dT/dt", [(0, "pressure 1", 0), (1, "pressure 10", 1)]), ("max [OH]", [(1, "pressure 10", 2)]),
+              ("T0+400 K", [(0, "pressure 1", 3)]), ("max [H]", [(9, "pressure 100", 4)])]
+    script = ignition_script("i.png", "i.txt", panels, "Ignition delay")
+    assert "set multiplot layout 2,3 title 'Ignition delay' noenhanced" in script and "size 1440,720 " in script
+    plots = [line for line in script.splitlines() if "index" in line]
+    assert plots[0].startswith("plot 'i.txt' index 0 ") and plots[2].startswith("plot 'i.txt' index 2 using 1:2 "
+                                                                                 "with linespoints lt 2 dt 1")
+    assert "index 4 using 1:2 with linespoints lt 2 dt 2 " in plots[4] and plots[4].endswith("title 'pressure 100'")
+    assert "unset key" in ignition_script("i.png", "i.txt", [("max dT/dt", [(0, "", 0)])], "t")

@@ -151,3 +151,125 @@ def test_slurm_array_of_the_unfinished_cases(tmp_path):
 ])
 def test_closing_message_of_a_run(console, message):
     assert closing_message(console) == message
+
+
+def gas_species(unit=1.0, held="{:.1E}"):
+    """A gas at 1200 K: CH4 (marked for a fit) and O2 from the initial column,
+    N2 held at a constant value, and rows that are no gas: a dissolved
+    species and the state rows. Concentrations 1, 2 and 7 (times `unit`)."""
+    return ("# Species\tResidence\tInitial\tDisplay\tExternal\tSSA\tConstant\n"
+            f"CH4\t0\t{1 * unit:.1E}?\tY\t0\tN\tN\n"
+            f"O2\t0\t {2 * unit:.1E}\tY\t0\tN\tN\n"
+            "OH\t0\t0\tY\t0\tN\tN\n"
+            f"N2\t0\t0\tN\t0\tN\t{held.format(7 * unit)}\n"
+            f"NaCl{{aq}}\t0\t{3 * unit:.1E}\tY\t0\tN\tN\n"
+            "Temperature (K)\t0\t1200\tY\t0\tN\tN\n"
+            "Volume\t0\t1.0\tN\t0\tN\tN\n")
+
+
+GAS_MODEL = "# k\treaction\n1.0E+10\tCH4 + O2 ==> OH + OH + CH4 + NaCl{aq}\n"
+
+
+def gas_case(folder, unit="MOLES/CM^3", temperature="1200", species=None, names=("PARM.DAT", "SPECIES.DAT")):
+    folder.mkdir(exist_ok=True)
+    (folder / names[0]).write_text(f"# parameters\n1.0E-10\t1E-4\tKELVIN\t{unit}\t0\n{temperature}\tNO\t0\t0\t0\n"
+                                   "0\t0\t0\t0.01\t0\nNone1\t1\t1\t1.0E-08\t0\n0\t0\t0\t0\t0\n")
+    (folder / names[1]).write_text(species or gas_species(1e-6))
+    (folder / "MODEL.DAT").write_text(GAS_MODEL)
+    return str(folder)
+
+
+def run_folder(tmp_path, case_dir, text, number=1):
+    """The run folder of one case of a sweep of `case_dir`, and the plan."""
+    sweep = sweep_of(tmp_path, text)
+    case = Case(case_dir, sweep.options)
+    plan = make_plan(case, sweep, "/bin/true", case_dir)
+    run = tmp_path / f"run-{number}"
+    case.copy_into(str(run), dict(zip(plan["columns"], plan["cases"][number - 1])))
+    return run, plan
+
+
+def species_rows(path):
+    """name -> (initial column, held column) of a species file."""
+    rows = [line.split("\t") for line in path.read_text().splitlines() if not line.startswith("#")]
+    return {row[0]: (row[2], row[6]) for row in rows}
+
+
+# The gas constant in J/(mol K) and Avogadro's number as the simulator takes them.
+R, AVOGADRO = 8.31451, 6.02e23
+
+
+@pytest.mark.parametrize("unit, per_mol_per_m3", [
+    ("MOLES/CM^3", 1e-6), ("moles/L", 1e-3), ("MOLECULES/CM^3", AVOGADRO * 1e-6), ("1/cc", AVOGADRO * 1e-6),
+])
+def test_pressure_sets_the_gas_keeping_its_mole_fractions(tmp_path, unit, per_mol_per_m3):
+    case_dir = gas_case(tmp_path / "case", unit, species=gas_species(per_mol_per_m3 * 0.5))
+    run, plan = run_folder(tmp_path, case_dir, "vary pressure list 2.5\nvary PARM.DAT:temperature list 1500\n")
+    assert plan["columns"] == ["pressure", "PARM.DAT:temperature"] and plan["cases"] == [["2.5", "1500"]]
+    written = species_rows(run / "SPECIES.DAT")
+    gas = 2.5 * 101325 / (R * 1500) * per_mol_per_m3  # the whole gas: CH4 : O2 : N2 = 1 : 2 : 7
+    assert float(written["CH4"][0]) == pytest.approx(gas / 10, rel=1e-9)
+    assert float(written["O2"][0]) == pytest.approx(gas * 2 / 10, rel=1e-9)
+    assert float(written["N2"][1]) == pytest.approx(gas * 7 / 10, rel=1e-9)  # held: its held value
+    own = species_rows(tmp_path / "case" / "SPECIES.DAT")
+    for name in ("OH", "NaCl{aq}", "Temperature (K)", "Volume"):
+        assert written[name] == own[name]
+    assert written["N2"][0] == own["N2"][0] and written["O2"][0].startswith(" ")  # blanks before a value stay
+    assert (run / "PARM.DAT").read_text().splitlines()[2].startswith("1500\t")
+
+
+def test_pressure_times_the_files_own_and_the_temperature_alone(tmp_path):
+    case_dir = gas_case(tmp_path / "case", "MOLES/L", "1000", gas_species(1e-3))
+    own_atm = 10e-3 * R * 1000 / 101.325  # 10 mmol/L of gas at 1000 K
+    run, plan = run_folder(tmp_path, case_dir, "vary pressure times list 1 4\n", number=2)
+    assert [float(v) for v, in plan["cases"]] == [pytest.approx(own_atm), pytest.approx(4 * own_atm)]
+    written = species_rows(run / "SPECIES.DAT")
+    assert float(written["CH4"][0]) == pytest.approx(4e-3) and float(written["N2"][1]) == pytest.approx(28e-3)
+    # A temperature varied alone changes no concentration.
+    run, _ = run_folder(tmp_path, case_dir, "vary PARM.DAT:temperature list 2000\n")
+    assert species_rows(run / "SPECIES.DAT") == {**species_rows(tmp_path / "case" / "SPECIES.DAT"),
+                                                 "CH4": ("1.0E-03", "N")}  # only the mark is gone
+
+
+def test_pressure_follows_the_files_named_in_the_options(tmp_path):
+    case_dir = gas_case(tmp_path / "case", names=("P.DAT", "S.DAT"))
+    (tmp_path / "case" / "IGNITION.TXT").write_text("Criterion\tTime(s)\tValue\n")  # of a run there
+    run, plan = run_folder(tmp_path, case_dir, "options -PARM:P.DAT -SPEC:S.DAT\nvary pressure list 1\n"
+                                                "vary S.DAT:CH4:initial list 3e-6\n")
+    assert plan["columns"] == ["pressure", "S.DAT:CH4:initial"]
+    written = species_rows(run / "S.DAT")
+    gas = 101325 / (R * 1200) * 1e-6
+    # The case's own CH4 sets the mole fractions: 3 : 2 : 7.
+    assert float(written["CH4"][0]) == pytest.approx(gas * 3 / 12)
+    assert float(written["N2"][1]) == pytest.approx(gas * 7 / 12)
+    assert not (run / "IGNITION.TXT").exists()
+
+
+@pytest.mark.parametrize("change, text, message", [
+    ({"unit": "PPM"}, "vary pressure list 1\n", "line 1: the concentrations of PARM.DAT are in ppm"),
+    ({}, "vary pressure list 0.5 0\n", "line 1: the pressure must stay above 0 atm"),
+    ({}, "vary pressure times linear -1 1 3\n", "the pressure must stay above 0 atm"),
+    ({"temperature": "T.PRF"}, "vary pressure list 1\n", "the temperature in PARM.DAT is a profile file"),
+    ({"species": gas_species(1e-6, "AIR.PRF")}, "seed 1\nvary pressure list 1\n",
+     "line 2: N2 is held to the profile AIR.PRF in SPECIES.DAT"),
+    ({"species": "CH4\t0\t0\tY\t0\tN\tN\n"}, "vary pressure list 1\n", "a total concentration of 0"),
+])
+def test_pressures_refused(tmp_path, change, text, message):
+    case_dir = gas_case(tmp_path / "case", **change)
+    sweep = sweep_of(tmp_path, text)
+    with pytest.raises(TarnavelError, match=message):
+        make_plan(Case(case_dir, sweep.options), sweep, "/bin/true", case_dir)
+
+
+@pytest.mark.parametrize("collect, last, ignition", [
+    ("collect ignition\n", False, True),
+    ("collect ignition\ncollect last\ncollect O3 at 60\n", True, True),
+    ("collect O3 at 60\n", False, False),
+    ("", True, False),
+])
+def test_collecting_ignition_delays(tmp_path, collect, last, ignition):
+    plan = plan_of(tmp_path, "runs 2\nvary PARM.DAT:temperature list 280 300\n"
+                             "vary MODEL.DAT:line 2:k lognormal factor 2\n" + collect)
+    assert plan["collect last"] == last and plan.get("collect ignition", False) == ignition
+    # The temperature spans the grid; the rate constant is drawn in each run.
+    assert plan.get("grid columns") == (["PARM.DAT:temperature"] if ignition else None)
