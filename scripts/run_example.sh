@@ -32,8 +32,25 @@ mkdir -p "$methane_dir"
 echo "Methane-air ignition results are in $(cd "$methane_dir" && pwd)/CONC.TXT"
 
 # GNU parallel runs the cases of scripts/tarnavel_sweep.
-../../scripts/install_debian_package.sh parallel parallel ||
+have_parallel=yes
+../../scripts/install_debian_package.sh parallel parallel || {
+  have_parallel=no
   echo "GNU parallel is not installed: tarnavel_sweep cannot run sweeps here (sudo apt-get install parallel)"
+}
+
+# The ignition delay of methane-air at constant volume, 1 and 10 atm, on a
+# coarse grid of temperatures (examples/methane_air/ignition.sweep): the case
+# folder imported at constant volume, one run per grid point.
+ignition_case=../example-ignition-case
+rm -rf "$ignition_case" ../example-ignition
+../tarnavel_import ../../examples/methane_air/gri30.inp --thermo ../../examples/methane_air/gri30_thermo.dat \
+  --out "$ignition_case" --mixture CH4=1,O2=2,N2=7.52 --temperature 1400 --pressure 1atm --time 1 --step 0.001 \
+  --title "Stoichiometric methane-air at constant volume" >/dev/null
+if [ "$have_parallel" = yes ]; then
+  ../../scripts/tarnavel_sweep --program ../tarnavel_large "$ignition_case" ../../examples/methane_air/ignition.sweep \
+    ../example-ignition
+  echo "Ignition delays of methane-air: $(cd ../example-ignition && pwd)/results.tsv"
+fi
 
 [ -f CONC.TXT ] || exit 0
 if ! ../../scripts/install_debian_package.sh gnuplot-nox gnuplot; then

@@ -211,7 +211,10 @@ def spread_blocks(results, names):
 
 def draw_spread(sweep_dir, plan, results):
     """spread.png: per species the median and the 5-95 % band across the runs
-    that ended normally, on the output times of all of them."""
+    that ended normally, on the output times of all of them. A sweep that
+    collects only ignition delays draws it only for the species of `plot`."""
+    if plan.get("collect ignition") and not plan["plot"] and not plan["collect"] and not plan["collect last"]:
+        return None
     if not results:
         print(f"{PROG}: no spread.png: no run ended normally")
         return None

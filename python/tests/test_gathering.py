@@ -175,3 +175,5 @@ def test_ignition_picture(tmp_path, capsys):
     data = picture.read_bytes()
     assert data.startswith(b"\x89PNG\r\n\x1a\n") and len(data) > 5000
     assert [p.name for p in tmp_path.iterdir() if p.name.startswith(".part-")] == []
+    # Only the delays are collected: no spread over time of every species.
+    assert not (tmp_path / "spread.png").exists()
