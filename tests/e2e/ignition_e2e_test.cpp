@@ -127,6 +127,16 @@ TEST(IgnitionDelay, ThermalRunawayMatchesTheLogisticCurve) {
   EXPECT_NEAR(rows.at("T0+400 K").time, cross, 1e-5 * cross);
   EXPECT_DOUBLE_EQ(rows.at("T0+400 K").value, kStartTemperature + 400.0);
   EXPECT_FALSE(rows.at("max [B]").met);
+
+  // A sensitivity analysis before the ignition reruns the model through it
+  // with every rate constant changed; the delays are the main run's alone.
+  const ProgramResult sensit = RunIn(dir, {"-THERM", "-ig:mass", "-IGN:B", "-QUIET", "-SENSIT:1:TIMES,0.9"});
+  ASSERT_EQ(sensit.status, 0) << sensit.out;
+  ASSERT_TRUE(dir.Exists("SENSIT01.TXT"));
+  const auto again = ReadIgnition(dir.Read("IGNITION.TXT"));
+  ASSERT_TRUE(again.at("max dT/dt").met);
+  EXPECT_NEAR(again.at("max dT/dt").time, peak, 1e-5 * peak);
+  EXPECT_NEAR(again.at("T0+400 K").time, cross, 1e-5 * cross);
 }
 
 TEST(IgnitionDelay, NeutralChainPeaksInClosedFormAndNeverIgnites) {
