@@ -24,7 +24,7 @@ GAS_CONSTANTS = {"mol/L": 8.31451, "molecules/cm^3": 1.3811478405315614e-20, "mo
 STATE_SPECIES = ("Temperature(K)", "Volume")
 # What a run writes into its folder besides its concentrations: a copy left
 # in the case folder by a run there is not carried into the run folders.
-RUN_RESULTS = ("IGNITION.TXT",)
+RUN_RESULTS = ("IGNITION.TXT", "ATTIMES.TXT")
 
 
 class Site:

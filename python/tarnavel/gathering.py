@@ -12,7 +12,7 @@ import tempfile
 
 from .errors import ResultFileError
 from .gnuplot import ignition_script, run_gnuplot, spread_script, write_blocks
-from .resultfiles import DELIMITERS, display_name, parse_value, read_rows, squeeze
+from .resultfiles import AT_TIMES_FILE, DELIMITERS, display_name, parse_value, read_rows, squeeze
 from .sweepfolder import PROG, read_plan, read_status, run_dir, write_atomically
 
 NOT_AVAILABLE = "NA"
@@ -49,6 +49,18 @@ class Result:
             self.cache[name] = None if i is None else [
                 (row[0], row[i] if i < len(row) else None) for row in self.rows]
         return self.cache[name]
+
+    def exactly_at(self, name, moment):
+        """The value of a row written at `moment` itself (to the ten digits
+        ATTIMES.TXT gives times in), else None."""
+        points = self.series(name)
+        if points is None:
+            return None
+        j = bisect.bisect_left(self.times, moment * (1.0 - 1.0e-9) if moment > 0 else moment)
+        for t, v in points[j:j + 2]:
+            if abs(t - moment) <= 1.0e-9 * abs(moment):
+                return v
+        return None
 
     def at(self, name, moment):
         """The value at `moment`: a row's own value at its time, else linear in
@@ -104,10 +116,22 @@ def number_text(value):
     return NOT_AVAILABLE if value is None or not math.isfinite(value) else format(value, ".6E")
 
 
-def results_table(plan, statuses, results, ignitions=None):
+def collected_value(result, exact, name, moment):
+    """A species at a collected time: the program's own value there from
+    ATTIMES.TXT, or (a run of a sweep made before the runs wrote that file)
+    linear in time between the rows of CONC.TXT."""
+    if exact is not None:
+        value = exact.exactly_at(name, moment)
+        if value is not None:
+            return value
+    return result.at(name, moment) if result else None
+
+
+def results_table(plan, statuses, results, ignitions=None, exact=None):
     """The lines of results.tsv and the counts of finished and failed cases.
     `ignitions` holds the delays of each run that ended normally (None for a
-    run without IGNITION.TXT)."""
+    run without IGNITION.TXT), `exact` the values of ATTIMES.TXT per run."""
+    exact = exact or {}
     last_titles = []
     if plan["collect last"]:
         first = next(iter(results.values()), None)
@@ -130,7 +154,7 @@ def results_table(plan, statuses, results, ignitions=None):
             failed += status != "0"
         collected = []
         for name, moment in moments:
-            collected.append(number_text(result.at(name, moment) if result else None))
+            collected.append(number_text(collected_value(result, exact.get(number), name, moment)))
         for title in last_titles:
             points = result.series(title) if result else None
             collected.append(number_text(points[-1][1] if points else None))
@@ -144,7 +168,7 @@ def gather(sweep_dir):
     """Writes results.tsv, spread.png and ignition.png of a sweep folder;
     returns the number of unfinished cases."""
     plan = read_plan(sweep_dir)
-    results, statuses, ignitions = {}, {}, {}
+    results, statuses, ignitions, exact = {}, {}, {}, {}
     for number in range(1, len(plan["cases"]) + 1):
         folder = run_dir(sweep_dir, plan, number)
         record = read_status(folder)
@@ -155,6 +179,12 @@ def gather(sweep_dir):
                 results[number] = Result(os.path.join(folder, plan["output"]))
             except ResultFileError as e:
                 problems.append(f"no results: {e}".replace(folder + os.sep, ""))
+            at_times = os.path.join(folder, AT_TIMES_FILE)
+            if plan.get("times") and os.path.isfile(at_times):
+                try:
+                    exact[number] = Result(at_times)
+                except ResultFileError as e:
+                    problems.append(f"no values at the collected times: {e}".replace(folder + os.sep, ""))
             if plan.get("collect ignition"):
                 try:
                     ignitions[number] = read_ignition(os.path.join(folder, IGNITION_FILE))
@@ -163,7 +193,7 @@ def gather(sweep_dir):
                     problems.append(f"no ignition delays: {e}".replace(folder + os.sep, ""))
             if problems:
                 record["message"] = "; ".join(problems)
-    table, finished, failed = results_table(plan, statuses, results, ignitions)
+    table, finished, failed = results_table(plan, statuses, results, ignitions, exact)
     table_path = os.path.join(sweep_dir, "results.tsv")
     write_atomically(table_path, "\n".join(table) + "\n")
     total = len(plan["cases"])

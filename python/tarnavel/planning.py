@@ -12,6 +12,7 @@ from .casefolder import PRESSURE, Case
 from .description import format_value
 from .errors import SweepError
 from .sweepfile import DETERMINISTIC, Sweep
+from .resultfiles import TIMES_FILE
 from .sweepfolder import read_plan, read_status, run_dir, write_atomically
 
 MAX_CASES = 1000000
@@ -99,6 +100,13 @@ def make_plan(case, sweep, program, case_dir):
         "plot": sweep.plot,
         "slurm": sweep.slurm,
     }
+    moments = sorted({moment for _, moment, _ in sweep.collect})
+    if moments:
+        # Every run ends a step on each collected time and writes its values
+        # there to ATTIMES.TXT (-TIMES: with a file of the times, which the
+        # run folders carry): the table takes the program's own values.
+        plan["options"] = [*sweep.options, f"-TIMES:{TIMES_FILE}"]
+        plan["times"] = moments
     if sweep.collect_ignition:
         # The varied values that span the grid: ignition.png draws a curve per
         # point of the grid (the temperature aside) and takes the median of
@@ -134,5 +142,8 @@ def prepare(case_dir, sweep_path, sweep_dir, program):
             continue
         shutil.rmtree(folder, ignore_errors=True)
         case.copy_into(folder, dict(zip(plan["columns"], values)))
+        if plan.get("times"):
+            with open(os.path.join(folder, TIMES_FILE), "w", encoding="utf-8") as f:
+                f.write("".join(f"{moment!r}\n" for moment in plan["times"]))
         pending.append(number)
     return plan, pending

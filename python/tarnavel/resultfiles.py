@@ -1,5 +1,5 @@
-"""Reading the text of the program's result files: CONC.TXT, the reports with a
-time column (RATESOUT.TXT, SPECRATE.TXT, THERMOUT.TXT, SYSTEMOUT.TXT) and a
+"""Reading the text of the program's result files: CONC.TXT and ATTIMES.TXT
+(the values at the times of -TIMES:), the reports with a time column (RATESOUT.TXT, SPECRATE.TXT, THERMOUT.TXT, SYSTEMOUT.TXT) and a
 sweep's results.tsv.
 
 Every file begins with a line of column titles; the fields of a line are
@@ -22,6 +22,11 @@ DELIMITERS = ("\t", ",", ":", "!", "|")
 # exponent ("0.100000+101", "0.100000-100"), so the exponent letter is optional.
 NUMBER = re.compile(r"\s*([+-]?(?:\d+\.?\d*|\.\d+))(?:[EeDd]([+-]?\d+)|([+-]\d+))?\s*")
 NON_FINITE = {"nan", "infinity", "+infinity", "-infinity", "inf", "+inf", "-inf"}
+
+# The values at the times asked for with -TIMES:, in the layout of CONC.TXT
+# with ten significant digits, and the file of times a sweep gives its runs.
+AT_TIMES_FILE = "ATTIMES.TXT"
+TIMES_FILE = "SWEEP_TIMES.TXT"
 
 # In per-reaction reports (SYSTEMOUT.TXT) this column numbers the reaction of
 # each line; the columns after it belong to that reaction.

@@ -89,3 +89,29 @@ def test_ignition_delays_of_hydrogen_at_a_pressure(tmp_path, capsys):
     assert 0 < delay[1] < delay[0] < 0.01  # the hotter gas ignites sooner
     out = capsys.readouterr().out
     assert ("ignition delay against 1000/T" in out) == (shutil.which("gnuplot") is not None)
+
+
+@pytest.mark.skipif(not os.access(PROGRAM, os.X_OK), reason="the simulator is not built")
+def test_collected_values_are_the_programs_own_at_their_times(tmp_path):
+    """A ==> B with k drawn around 0.2 per second: A at 5 s is exp(-5k) in
+    every row to the digits of the table, not a line between step ends."""
+    case = tmp_path / "decay"
+    case.mkdir()
+    (case / "PARM.DAT").write_text("# TSTEP\tTSTEP2\tEa\tConc.\t-\n1.0E-9\t1\tKELVIN\tMOLES/L\t0\n298\tNO\t0\t0\t0\n"
+                                   "0\t0\t0\t20\t0\nNone1\t1\t1\t1.0E-9\t0\n0\t0\t0\t0\t0\n")
+    (case / "SPECIES.DAT").write_text("# Species\tResidence\tInitial\tDisplay\tExternal\tSSA\tFile\n"
+                                      "A\t0\t1\tY\t0\tN\tN\nB\t0\t0\tY\t0\tN\tN\n")
+    (case / "MODEL.DAT").write_text("# k\treaction\n0.2\tA==>B\n")
+    sweep = tmp_path / "mc.sweep"
+    sweep.write_text("runs 12\nseed 3\noptions -QUIET -ig:mass\nvary MODEL.DAT:line 2:k lognormal factor 1.5\n"
+                     "collect A at 5 7.3\n")
+    folder = str(tmp_path / "sweep")
+    assert sweep_main(["--program", PROGRAM, "--slurm", str(case), str(sweep), folder], "/opt/tarnavel_sweep") == 0
+    for number in range(1, 13):
+        assert sweep_main(["--run-case", folder, str(number)]) == 0
+    assert sweep_main(["--gather", folder]) == 0
+    results = tarnavel.read_results(os.path.join(folder, "results.tsv"))
+    k = results["MODEL.DAT:line 2:k"]
+    assert len(set(k)) == 12
+    for moment in (5, 7.3):
+        numpy.testing.assert_allclose(results[f"A@{moment:g}"], numpy.exp(-moment * k), rtol=1e-6, atol=0)

@@ -36,6 +36,9 @@
 //                          names the unknown enhanced third body
 //   fatal 120              name1 the species that is not displayed
 //   fatal 128              name1 the species named with -IGN:
+//   fatal 129              name1 the time, name2 the simulated span
+//   fatal 130, 131         name1 the file of times; 131: name2 the value
+//                          that is not a number, n1 its line
 //   warning 1              name1 the refused name ("M", "hv", ...)
 //   warning 3              name1 the species added to the species table
 //   warnings 5, 9, 10, 11, 12, 25

@@ -504,6 +504,22 @@ const MessageText* FatalText(int number) {
           {"constant nor in steady state, as the species"},
           {"file writes them."},
       }},
+      {129, {
+          {"The time", kName1, "given with -TIMES: lies outside"},
+          {"the simulated span of 0 to", kName2, "seconds. A row"},
+          {"can be asked for only at a time the run reaches;"},
+          {"the span is set in", kParameterFile},
+      }},
+      {130, {
+          {"The file of times", kName1, "named with -TIMES:"},
+          {"cannot be found or read. Give the times after"},
+          {"-TIMES: separated by commas, or the name of a"},
+          {"file that lists them."},
+      }},
+      {131, {
+          {"The file of times", kName1, "named with -TIMES:"},
+          {"holds", kName2, "on line", kN1, ", which is not a number."},
+      }},
       {999, {
           {"Software/Storage/FPU internal problem"},
           {"Consult company for further details...."},

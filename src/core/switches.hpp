@@ -66,6 +66,11 @@ struct Switches {
   FitSettings fit;
   // -IGN:A,B,...: the species whose largest concentration marks the ignition
   // (an empty list: none); without the switch OH when the model has it.
+  // -TIMES:t1,t2,... or -TIMES:file: times at which every step sequence
+  // ends and a row is written (the text after the colon, read once the
+  // simulated span is known).
+  bool times_given = false;
+  std::string times_text;
   bool ignition_species_given = false;
   std::vector<std::string> ignition_species;
 

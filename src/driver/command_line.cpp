@@ -387,6 +387,12 @@ void SetIgnitionSpecies(Run& run, std::string_view arg) {
     if (!name.empty()) run.sw.ignition_species.push_back(std::move(name));
 }
 
+// -TIMES:t1,t2,... or -TIMES:file.
+void SetRequestedTimes(Run& run, std::string_view arg) {
+  run.sw.times_given = true;
+  run.sw.times_text = std::string(From(arg, 7));
+}
+
 void ResetSensitivity(Switches& sw) {
   sw.sensit_mode = kSensitOff;
   sw.sensit_count = 0;
@@ -522,6 +528,7 @@ constexpr SwitchRow kSwitchTable[] = {
     {"-KINSTAT", Match::kPrefix, KineticStatistics},
     {"-INT:", Match::kPrefix, SetIntegrator},
     {"-IGN:", Match::kPrefix, SetIgnitionSpecies},
+    {"-TIMES:", Match::kPrefix, SetRequestedTimes},
     {"-SENSIT:", Match::kPrefix, SetSensitivity},
 };
 

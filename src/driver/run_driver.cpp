@@ -120,6 +120,7 @@ void PrepareRun(Run& run, LoopState& loop) {
   if (run.sw.integrator == kRosenbrock && run.store.spec >= 45) FatalError(run, 37);
   stage::CreateAnalysisFile(run, loop);
   if (run.sw.kinstat) stage::WriteKineticStatistics(run);
+  stage::RequestTimes(run, loop);
   stage::StartIgnitionTracking(run, loop);
 }
 

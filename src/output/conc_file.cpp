@@ -57,6 +57,14 @@ void OpenConcFile(Run& run, ConcFile& conc) {
   conc.file.Replace(run, run.sw.conc_out_name);
 }
 
+void OpenTimesFile(Run& run, ConcFile& conc) {
+  conc.columns = DisplayedSpecies(run.store);
+  conc.delim = run.settings.outdelim;
+  conc.width = 18;
+  conc.digits = 10;
+  conc.file.Replace(run, kTimesFileName);
+}
+
 void WriteConcHeader(Run& run, ConcFile& conc, bool echo) {
   if (!conc.file.IsOpen()) return;
   std::string& line = conc.row;
@@ -76,10 +84,10 @@ void WriteConcRow(Run& run, ConcFile& conc, double time, bool echo) {
   if (!conc.file.IsOpen()) return;
   std::string& line = conc.row;
   line.clear();
-  fmt::AppendE(line, time, 14, 6);
+  fmt::AppendE(line, time, conc.width, conc.digits);
   line += conc.delim;
   for (int s : conc.columns) {
-    fmt::AppendE(line, run.store.conc[s], 14, 6);
+    fmt::AppendE(line, run.store.conc[s], conc.width, conc.digits);
     line += conc.delim;
   }
   conc.file.WriteLine(run, line);

@@ -25,7 +25,13 @@ struct ConcFile {
   std::vector<int> columns;  // species slots of the displayed species
   char delim = '\t';
   std::string row;           // line buffer, reused for every row
+  int width = 14;            // the numbers' E w.d layout
+  int digits = 6;
 };
+
+// The file of the values at the times asked for with -TIMES:, in the layout
+// of the concentration file with ten significant digits (E18.10).
+inline constexpr const char* kTimesFileName = "ATTIMES.TXT";
 
 // Slots 3..RSPEC whose display flag is set, in index order.
 std::vector<int> DisplayedSpecies(const ModelStore& store);
@@ -43,6 +49,9 @@ void PrepareConcOutput(Run& run);
 // Fixes the display set and the delimiter and opens the file of the output
 // name for writing from its start (created anew), kept open for the run.
 void OpenConcFile(Run& run, ConcFile& conc);
+
+// Opens ATTIMES.TXT like the concentration file, its numbers in E18.10.
+void OpenTimesFile(Run& run, ConcFile& conc);
 
 // The header row; with `echo` it also goes to the console in the same layout.
 // Nothing happens when the file is not open.

@@ -2,6 +2,7 @@
 
 #include "core/run.hpp"
 #include "model/derivs.hpp"
+#include "input/requested_times.hpp"
 #include "model/profile_lookup.hpp"
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
@@ -53,9 +54,27 @@ void FinishOutputs(Run& run, LoopState& loop) {
     if (run.sw.sensit_mode == kSensitRates) WriteRatesRow(run, loop, loop.base_time);
   }
   CloseConcFile(run, loop.conc_file);
+  CloseConcFile(run, loop.times_file);
   CloseAnalysisFile(run, loop.analysis_file);
   ClosePropertyReports(run, loop.reports);
   WriteIgnitionFile(run, loop.ignition);
+}
+
+void RequestTimes(Run& run, LoopState& loop) {
+  if (!run.sw.times_given || run.sw.FitMode()) return;
+  loop.requested_times = RequestedTimes(run, run.sw.times_text);
+  loop.row_times = &loop.requested_times;
+  loop.next_row_time = 0;
+  // Steps are cut to end on the times, so only rounding separates them.
+  loop.row_time_match = 1.0e-12;
+  loop.resume_uncut_step = true;
+  OpenTimesFile(run, loop.times_file);
+  WriteConcHeader(run, loop.times_file, false);
+  // The start needs no step: its row holds the initial values.
+  if (!loop.requested_times.empty() && loop.requested_times.front() == 0.0) {
+    WriteConcRow(run, loop.times_file, 0.0, false);
+    loop.next_row_time = 1;
+  }
 }
 
 void StartIgnitionTracking(Run& run, LoopState& loop) { PrepareIgnitionTracking(run, loop.ignition, 0.0); }

@@ -16,6 +16,9 @@ void Derivatives(Run& run, double t, const std::vector<double>& y, std::vector<d
 void IntegratorStep(Run& run, LoopState& loop);
 void WriteOutputRow(Run& run, LoopState& loop, double time);
 void FinishOutputs(Run& run, LoopState& loop);
+// The times of -TIMES: in a simulation that is no fit: every step sequence
+// ends on them and ATTIMES.TXT gets a row at each.
+void RequestTimes(Run& run, LoopState& loop);
 // The ignition delay: follows the run from its start state, takes in every
 // accepted step end of the simulated trajectory.
 void StartIgnitionTracking(Run& run, LoopState& loop);

@@ -1,5 +1,6 @@
 #include "time_loop/main_loop.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -22,7 +23,6 @@ constexpr double kEndFraction = 1.0e-10;
 constexpr double kUnderflowStep = 1.0e-32;
 constexpr int kProgressEvery = 2401;
 constexpr int kTurboRows = 61;
-constexpr double kRowTimeMatch = 1.0e-6;  // a step this close below a data time has reached it
 
 std::string RealText(double x) { return fmt::E(x, 14, 6); }
 
@@ -72,19 +72,26 @@ void ClipToRowTime(LoopState& loop) {
   const std::vector<double>& times = *loop.row_times;
   if (loop.next_row_time >= times.size()) return;
   const double rest = times[loop.next_row_time] - loop.base_time - loop.interval_time;
-  if (rest > 0.0 && loop.trial_step > rest) loop.trial_step = rest;
+  loop.uncut_step = 0.0;
+  if (rest > 0.0 && loop.trial_step > rest) {
+    loop.uncut_step = loop.trial_step;
+    loop.trial_step = rest;
+  }
 }
 
-// Reaching a data time (within 1E-6 relative) makes the next output point
-// write a row.
-void NoteRowTime(LoopState& loop) {
+// Reaching a data time (within the loop's match, relative) makes the next
+// output point write a row; a time asked for with -TIMES: also gets its row
+// of ATTIMES.TXT, at that very time.
+void NoteRowTime(Run& run, LoopState& loop) {
   const std::vector<double>& times = *loop.row_times;
   const double t = loop.base_time + loop.interval_time;
   while (loop.next_row_time < times.size()) {
     const double td = times[loop.next_row_time];
-    if ((td - t) / (td + 1.0e-35) >= kRowTimeMatch) break;
+    if ((td - t) / (td + 1.0e-35) >= loop.row_time_match) break;
     loop.row_due = loop.forced_output = true;
+    WriteConcRow(run, loop.times_file, td, false);
     ++loop.next_row_time;
+    if (loop.resume_uncut_step) loop.trial_step = std::max(loop.trial_step, loop.uncut_step);
   }
 }
 
@@ -220,11 +227,13 @@ void RunMainLoop(Run& run, LoopState& loop) {
     if (!StudyRerun(loop)) stage::TrackIgnition(run, loop, loop.base_time + loop.interval_time + loop.step_done);
     if (loop.study != nullptr) {
       loop.study->AfterStep(run, loop);
+      // The main trajectory reaches asked-for times between its analyses.
+      if (loop.row_times != nullptr && !StudyRerun(loop)) NoteRowTime(run, loop);
       continue;
     }
     loop.interval_time += loop.step_done;
     loop.trial_step = loop.next_step;
-    if (loop.row_times != nullptr) NoteRowTime(loop);
+    if (loop.row_times != nullptr) NoteRowTime(run, loop);
   }
 }
 

@@ -59,6 +59,17 @@ struct LoopState {
   // written, and the next one to reach.
   const std::vector<double>* row_times = nullptr;
   size_t next_row_time = 0;
+  // A step ending this close below a data time (relative) has reached it.
+  double row_time_match = 1.0e-6;
+  // The times of -TIMES: (the row times of a simulation that is no fit) and
+  // ATTIMES.TXT, the values there in ten digits.
+  std::vector<double> requested_times;
+  ConcFile times_file;
+  // With -TIMES: a step cut short to end on a time gives way afterwards to
+  // the step proposed before the cut, so the steps elsewhere stay as they
+  // would be without the times.
+  bool resume_uncut_step = false;
+  double uncut_step = 0.0;
   bool row_due = false;        // the output point writes a row whatever changed
   // A study inside the loop (sensitivity mode 1: the perturbed trajectories
   // and their files); none in other runs.
