@@ -174,15 +174,24 @@ TEST_F(RunningSweepTest, MonteCarloRowsHoldEachCasesDrawsAndResultsAndARerunGive
         EXPECT_NE(t.At(i, column), t.At(i - 1, column));
       }
     }
-    // The end time is a row of CONC.TXT; 3600 s lies between two rows.
+    // Each run ended a step on 3600 and 21600 s: CONC.TXT has its rows there,
+    // and the table the ten digits of ATTIMES.TXT, rounded to its seven.
     const Conc conc = ReadConc(Run("mc", static_cast<int>(i) + 1, "CONC.TXT"));
-    EXPECT_DOUBLE_EQ(std::stod(t.At(i, "NO@21600")), conc.At(conc.rows.size() - 1, "NO"));
-    size_t after = 0;
-    while (conc.rows[after][0] < 3600) ++after;
-    ASSERT_GT(after, 0u);
-    const double t0 = conc.rows[after - 1][0], t1 = conc.rows[after][0];
-    const double o0 = conc.At(after - 1, "O3"), o1 = conc.At(after, "O3");
-    EXPECT_NEAR(std::stod(t.At(i, "O3@3600")), o0 + (o1 - o0) * (3600 - t0) / (t1 - t0), 1e-6 * o1);
+    const Conc exact = ReadConc(Run("mc", static_cast<int>(i) + 1, "ATTIMES.TXT"));
+    ASSERT_EQ(exact.rows.size(), 2u);
+    for (size_t k = 0; k < 2; ++k) {
+      const double moment = k == 0 ? 3600.0 : 21600.0;
+      EXPECT_EQ(exact.rows[k][0], moment);
+      for (const char* species : {"NO", "O3"}) {
+        const std::string column = std::string(species) + "@" + (k == 0 ? "3600" : "21600");
+        const double value = exact.At(k, species);
+        EXPECT_NEAR(std::stod(t.At(i, column)), value, 5e-7 * value) << column;
+        size_t row = 0;
+        while (row < conc.rows.size() && conc.rows[row][0] != moment) ++row;
+        ASSERT_LT(row, conc.rows.size()) << "no row at " << moment;
+        EXPECT_NEAR(conc.At(row, species), value, 5e-6 * value) << column;
+      }
+    }
   }
   if (OnPath("gnuplot")) {
     EXPECT_EQ(dir_.Read("mc/spread.png").substr(1, 3), "PNG");
