@@ -158,6 +158,13 @@ void FatalError(Run& run, int number) {
   StopProgram(kExitStopped, number);
 }
 
+void IntegratorFailed(Run& run, const char* reason, int number, bool pause) {
+  if (run.survive_integration_failure) throw IntegrationFailure{number, reason};
+  run.console.Line(reason);
+  if (pause) run.console.Pause();
+  FatalError(run, number);
+}
+
 void Warning(Run& run, int number) {
   if (run.sw.quiet || run.sw.ignore_warnings) return;
   // A temperature outside a species' thermodynamic range is reported once per species.

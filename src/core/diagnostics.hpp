@@ -71,6 +71,10 @@ struct MessageArgs {
 // Prints the fatal frame and the message of `number`, then stops the program
 // (throws ProgramStop with a non-zero exit status). Never returns.
 [[noreturn]] void FatalError(Run& run, int number);
+// An integrator that cannot complete a step: its console line and fatal
+// error `number`, or, while the run survives integration failures, an
+// IntegrationFailure thrown without a word. Never returns.
+[[noreturn]] void IntegratorFailed(Run& run, const char* reason, int number, bool pause = false);
 // Prints the warning frame unless quiet or ignore-warnings is on; returns.
 void Warning(Run& run, int number);
 // Prints the notice frame unless quiet; returns.

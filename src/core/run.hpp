@@ -33,6 +33,26 @@ struct Run {
   NamesTable names;                       // common names and formulas of the names file
   WorkCounts counts;                      // steps, derivative and Jacobian evaluations
   std::vector<bool> warned_out_of_range;  // species that already had warning 35
+  // A study that survives a failed run is running one of its own runs: an
+  // integrator failure throws IntegrationFailure instead of stopping.
+  bool survive_integration_failure = false;
+};
+
+// While it lives, an integrator failure throws IntegrationFailure instead of
+// stopping the program; the run's earlier setting comes back afterwards.
+class SurviveIntegrationFailures {
+ public:
+  explicit SurviveIntegrationFailures(Run& run, bool survive = true)
+      : run_(run), before_(run.survive_integration_failure) {
+    run.survive_integration_failure = survive;
+  }
+  ~SurviveIntegrationFailures() { run_.survive_integration_failure = before_; }
+  SurviveIntegrationFailures(const SurviveIntegrationFailures&) = delete;
+  SurviveIntegrationFailures& operator=(const SurviveIntegrationFailures&) = delete;
+
+ private:
+  Run& run_;
+  bool before_;
 };
 
 }  // namespace tarnavel

@@ -14,6 +14,14 @@ struct ProgramStop {
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitStopped = 1;
 
+// An integrator that could not complete a step, in a study that scores such
+// a run instead of ending the program (a trial of a fit, a perturbed run of
+// the sensitivity analysis): nothing has been printed.
+struct IntegrationFailure {
+  int fatal_number;    // the fatal error the failure would otherwise be
+  const char* reason;  // the integrator's own console line
+};
+
 [[noreturn]] inline void StopProgram(int exit_status, int fatal_number = 0) {
   throw ProgramStop{exit_status, fatal_number};
 }

@@ -219,7 +219,22 @@ double FitObjective(Run& run, FitProblem& fit, const std::vector<double>& p, dou
   WriteConcHeader(run, loop.conc_file, false);
   WriteConcRow(run, loop.conc_file, 0.0, false);
   for (int s = 3; s <= run.store.rspec; ++s) loop.last_written[s] = run.store.conc[s];
-  RunMainLoop(run, loop);
+  try {
+    // A trial whose simulation cannot be completed is a bad trial, scored
+    // like a rejected vector; at the starting values nothing sensible can
+    // follow, and the failure ends the fit with its message.
+    SurviveIntegrationFailures survive(run, p != fit.start);
+    RunMainLoop(run, loop);
+  } catch (const IntegrationFailure& failure) {
+    CloseConcFile(run, loop.conc_file);
+    fit.integration = std::move(loop.integration);
+    ++fit.failed_trials;
+    if (!run.sw.quiet) {
+      run.console.Line("Simulation failed: " + std::string(failure.reason) + " (fatal error " +
+                       std::to_string(failure.fatal_number) + "); the trial counts as a rejected vector.");
+    }
+    return uniform(generator) * 1.0e40 + kRejectedFitValue;
+  }
   stage::FinishOutputs(run, loop);
   std::ofstream(run.sw.conc_out_name, std::ios::app) << "END\nEOF\n";
   fit.integration = std::move(loop.integration);

@@ -26,6 +26,8 @@ struct FitProblem {
   FitComparison comparison;
   std::vector<double> row_times; // the data times, increasing
   long calls = 0;                // simulations run
+  long failed_trials = 0;        // simulations whose integrator failed
+  std::vector<double> start;     // the starting values, whose failure ends the fit
   bool headings_written = false;
   double last_sum = 0.0;
   // The integrator's work arrays, made once; its kept step state is cleared

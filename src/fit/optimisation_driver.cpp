@@ -72,6 +72,7 @@ void RunOptimisation(Run& run) {
   };
   OptimiserCounters counters{};
   std::vector<double> x = StartVector(run, fit);
+  fit.start = x;
   OptimiserMatrix final_matrix;
   const char* final_title = nullptr;
   std::int64_t simplex_iterations = -1;
@@ -162,6 +163,8 @@ void RunOptimisation(Run& run) {
   report.Line("Final SUM[ ( X(DATA)-X(MODEL) )^2 ] = " + fmt::E(sum, 14, 6));
   report.Line("Total optimization iteration count=" + std::to_string(counters.iterations));
   report.Line("** Total amount of simulations performed=" + std::to_string(fit.calls));
+  if (fit.failed_trials > 0)
+    report.Line("** Simulations that failed (scored as rejected vectors)=" + std::to_string(fit.failed_trials));
   if (final_title != nullptr) {
     report.Line(final_title);
     for (const std::vector<double>& row : final_matrix) report.Line(Vector(row, 21, 9));

@@ -92,8 +92,7 @@ void CashKarpStep(Run& run, CashKarpWork& work, OdeSystem& sys, double* y, const
     h = CashKarpRetryStep(h, errmax);
     const double xnew = x + h;
     if (xnew == x || !std::isfinite(xnew)) {
-      run.console.Line("Internal Error:stepsize underflow in rkqs");
-      FatalError(run, 95);
+      IntegratorFailed(run, "Internal Error:stepsize underflow in rkqs", 95);
     }
   }
   hnext = CashKarpNextStep(h, errmax);

@@ -212,8 +212,7 @@ void ExtrapolationStep(Run& run, ExtrapolationState& st, ExtrapolationWork& work
     for (k = 1; k <= st.kmax; ++k) {
       st.xnew = x + h;
       if (st.xnew == x || !std::isfinite(st.xnew)) {
-        run.console.Line("There's a Stepsize underflow in stiff sub!");
-        FatalError(run, 95);
+        IntegratorFailed(run, "There's a Stepsize underflow in stiff sub!", 95);
       }
       SemiImplicitMidpoint(run, work, sys, work.y_start.data(), dydx, n, h, kStepSequence[k],
                            work.y_column.data());

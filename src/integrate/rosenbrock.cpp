@@ -108,8 +108,7 @@ void RosenbrockStep(Run& run, RosenbrockWork& work, OdeSystem& sys, double* y, c
     RosenbrockAttempt(run, work, sys, n, h, y);
     x = x_start + h;
     if (x == x_start || !std::isfinite(x)) {
-      run.console.Line("Error 4821:stepsize underflow.");
-      FatalError(run, 95);
+      IntegratorFailed(run, "Error 4821:stepsize underflow.", 95);
     }
     const double errmax = ScaledErrorMax(work.y_error.data(), yscal, n, eps);
     if (errmax <= 1.0) {
@@ -137,9 +136,7 @@ void RosenbrockStep(Run& run, RosenbrockWork& work, OdeSystem& sys, double* y, c
   // a step that was never taken as simulated time.
   std::copy(ysav, ysav + n, y);
   x = x_start;
-  run.console.Line("Error 5832: exceeded MAXTRY in stiff");
-  run.console.Pause();
-  FatalError(run, 95);
+  IntegratorFailed(run, "Error 5832: exceeded MAXTRY in stiff", 95, true);
 }
 
 }  // namespace tarnavel

@@ -142,6 +142,23 @@ void WriteRows(Run& run, SensitivityRun& sr) {
   }
 }
 
+// The rows of a reaction whose perturbed run failed: every value marked.
+void WriteFailedRows(Run& run, SensitivityRun& sr) {
+  const char d = run.reader.delim;
+  std::string& row = sr.row;
+  row.clear();
+  fmt::AppendA(row, "Rate Constant", 14);
+  fmt::AppendI(row, sr.reaction, 4);
+  row += d;
+  for (int s = 3; s <= run.store.sspec; ++s) {
+    fmt::AppendE(row, kFailedRunMark, 21, 15);
+    row += d;
+  }
+  sr.sensit_file.WriteLine(run, row);
+  sr.ratio_file.WriteLine(run, row);
+  ++sr.marked_rows;
+}
+
 // The next reaction to analyse after r; a generated reverse takes its rate
 // from its forward reaction and is passed over.
 int NextReaction(const Run& run, int r) {
@@ -155,6 +172,28 @@ bool Reached(const SensitivityRun& sr, double t) {
   return t >= target - kReachedFraction * std::fabs(target);
 }
 
+void EndAnalysis(Run& run, LoopState& loop);
+
+// After the reaction in hand: the next one's lowered trajectory, the marked
+// rows of reactions whose runs failed at an earlier time passed over, or the
+// end of the analysis.
+void NextTrajectory(Run& run, LoopState& loop) {
+  SensitivityRun& sr = Analysis(loop);
+  sr.reaction = NextReaction(run, sr.reaction);
+  while (sr.reaction <= run.store.nreact && sr.failed[sr.reaction]) {
+    WriteFailedRows(run, sr);
+    sr.reaction = NextReaction(run, sr.reaction);
+  }
+  if (sr.reaction > run.store.nreact) {
+    EndAnalysis(run, loop);
+    return;
+  }
+  LoadBlock(run, loop, sr.reaction, false);
+  if (loop.trial_step < kUnderflowStep) Underflow(run, "Underflow error 348u?");
+  StartTrajectory(loop);
+  sr.phase = SensitPhase::kLowered;
+}
+
 void BeginAnalysis(Run& run, LoopState& loop, double t) {
   SensitivityRun& sr = Analysis(loop);
   for (int s = 1; s <= run.store.rspec; ++s) sr.base[s] = run.store.conc[s];
@@ -166,11 +205,17 @@ void BeginAnalysis(Run& run, LoopState& loop, double t) {
   sr.saved_interval = loop.interval_time;
   loop.trial_step = loop.step_done;
   if (loop.trial_step <= kUnderflowStep) Underflow(run, "Underflow error at zzz");
+  sr.marked_rows = 0;
+  sr.phase = SensitPhase::kLowered;
+  if (sr.failed[1]) {
+    sr.reaction = 0;
+    NextTrajectory(run, loop);
+    return;
+  }
   sr.reaction = 1;
   LoadBlock(run, loop, sr.reaction, false);
   if (loop.trial_step <= kUnderflowStep) Underflow(run, "Underflow error 3ruig");
   StartTrajectory(loop);
-  sr.phase = SensitPhase::kLowered;
 }
 
 // The main run takes up again where the analysis found it.
@@ -188,6 +233,10 @@ void EndAnalysis(Run& run, LoopState& loop) {
   sr.sensit_file.Close(run);
   sr.ratio_file.Close(run);
   sr.store.Close();
+  if (sr.marked_rows > 0 && !run.sw.quiet) {
+    run.console.Line("Sensitivity analysis " + TwoDigits(sr.k - 1) + ": the perturbed runs of " +
+                     std::to_string(sr.marked_rows) + " reaction(s) failed; their rows hold -1.0E+37.");
+  }
   loop.interval_time += loop.step_done;
   loop.trial_step = loop.next_step;
 }
@@ -230,6 +279,7 @@ void SetUpSensitivityAnalysis(Run& run, LoopState& loop) {
     FatalError(run, 38);
   }
   sr.parameter.assign(static_cast<size_t>(st.nreact) + 1, 0.0);
+  sr.failed.assign(static_cast<size_t>(st.nreact) + 2, 0);
   for (int r = 1; r <= st.nreact; ++r) {
     const double value = RateParameter(run, r);
     sr.parameter[r] = value;
@@ -294,15 +344,14 @@ void SensitivityRun::AfterStep(Run& run, LoopState& loop) {
   if (loop.next_step <= kUnderflowStep) Underflow(run, "Underflow error 52434");
   WriteRows(run, sr);
   SetRateParameter(run, sr.reaction, sr.parameter[sr.reaction]);
-  sr.reaction = NextReaction(run, sr.reaction);
-  if (sr.reaction > run.store.nreact) {
-    EndAnalysis(run, loop);
-    return;
-  }
-  LoadBlock(run, loop, sr.reaction, false);
-  if (loop.trial_step < kUnderflowStep) Underflow(run, "Underflow error 348u?");
-  StartTrajectory(loop);
-  sr.phase = SensitPhase::kLowered;
+  NextTrajectory(run, loop);
+}
+
+void SensitivityRun::RerunFailed(Run& run, LoopState& loop, const IntegrationFailure&) {
+  failed[reaction] = 1;
+  WriteFailedRows(run, *this);
+  SetRateParameter(run, reaction, parameter[reaction]);
+  NextTrajectory(run, loop);
 }
 
 }  // namespace tarnavel

@@ -38,6 +38,10 @@ struct SensitivityRun final : LoopStudy {
   double saved_step_done = 0.0, saved_next_step = 0.0, saved_base_time = 0.0, saved_interval = 0.0;
   OutputFile sensit_file, ratio_file;
   std::string row;                // one output row, reused
+  // Reactions one of whose perturbed runs failed: their rows are marked at
+  // this analysis time and every later one, without running them again.
+  std::vector<char> failed;
+  int marked_rows = 0;            // marked reactions at the analysis time in hand
 
   // True while a perturbed trajectory runs: no output of any kind then.
   bool Rerun() const override;
@@ -46,7 +50,13 @@ struct SensitivityRun final : LoopStudy {
   // After each integration step: advances the interval, or starts, continues
   // and ends the analysis at an analysis time.
   void AfterStep(Run& run, LoopState& loop) override;
+  // A perturbed run whose integrator failed: the reaction's rows are marked
+  // and the analysis goes on with the next reaction.
+  void RerunFailed(Run& run, LoopState& loop, const IntegrationFailure& failure) override;
 };
+
+// The mark of a sensitivity and a ratio whose perturbed run failed.
+inline constexpr double kFailedRunMark = -1.0e37;
 
 // The analysis times of a run of length `simlen`: the TIMES list, or from the
 // count the first time (1 s when that lies before the second, else

@@ -211,7 +211,18 @@ void RunMainLoop(Run& run, LoopState& loop) {
       loop.trial_step = loop.step_done;
       continue;
     }
-    stage::IntegratorStep(run, loop);
+    if (StudyRerun(loop)) {
+      // A study's own run that fails is the study's to score.
+      SurviveIntegrationFailures survive(run);
+      try {
+        stage::IntegratorStep(run, loop);
+      } catch (const IntegrationFailure& failure) {
+        loop.study->RerunFailed(run, loop, failure);
+        continue;
+      }
+    } else {
+      stage::IntegratorStep(run, loop);
+    }
     if (++loop.step_counter >= kProgressEvery) {
       if (!run.sw.quiet) run.console.Line("NSTEP=" + RealText(loop.next_step));
       if (run.sw.show) {

@@ -9,6 +9,7 @@
 #include "output/conc_file.hpp"
 #include "output/ignition_delay.hpp"
 #include "output/property_reports.hpp"
+#include "core/stop.hpp"
 #include "time_loop/integration.hpp"
 
 namespace tarnavel {
@@ -29,6 +30,9 @@ struct LoopStudy {
   virtual void ClipStep(Run& run, LoopState& loop) = 0;
   // Advances the interval, or the study, after an integration step.
   virtual void AfterStep(Run& run, LoopState& loop) = 0;
+  // One of the study's own runs failed in the integrator; a study that cannot
+  // go on without it passes the failure on.
+  virtual void RerunFailed(Run&, LoopState&, const IntegrationFailure& failure) { throw failure; }
 };
 
 // Time-stepping bookkeeping of the main loop (seconds).

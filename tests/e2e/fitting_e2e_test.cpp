@@ -127,5 +127,38 @@ TEST(Fitting, TheReportNamesEachValueAndAnnealingRepeatsItself) {
   EXPECT_TRUE(short_fit.Contains("  FATAL Error # 114")) << short_fit.out;
 }
 
+TEST(Fitting, TrialsWhoseSimulationFailsCountAsRejectedVectors) {
+  // A ==> B: the Rosenbrock integrator cannot start a run at k = 1E60 (its
+  // first steps exhaust MAXTRY), and annealing with a starting step of 1E60
+  // puts a vertex of its first simplex there.
+  TempDir dir;
+  const FitCase c{"failing", Parm("298"), "A\t0\t1.0\tY\t0\tN\tN\nB\t0\t0\tY\t0\tN\tN\n", "@0.2@0.3@\tA ==> B\n", {}, {0.2}};
+  Write(dir, c, false);
+  ASSERT_EQ(RunIn(dir, {"-QUIET", "-INT:3"}).status, 0);
+  std::string data = dir.Read("CONC.TXT");
+  data.replace(0, data.find('\t'), "Time");
+  dir.Write("FITDATA.TXT", data);
+  Write(dir, c, true);
+  const ProgramResult r = RunIn(dir, {"-INT:3", "-FIT:3:1:FITDATA.TXT:1e-8:9000:1e60:0.01:25:0.5"});
+  ASSERT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+  EXPECT_TRUE(r.Contains("Simulation failed: Error 5832: exceeded MAXTRY in stiff (fatal error 95); the trial "
+                         "counts as a rejected vector."));
+  EXPECT_FALSE(r.Contains("FATAL"));
+  const std::string report = dir.Read("OPTOUT.TXT");
+  const size_t at = report.find("** Simulations that failed (scored as rejected vectors)=");
+  ASSERT_NE(at, std::string::npos) << report;
+  EXPECT_GE(std::stoi(report.substr(at + 56)), 1);
+  const std::vector<double> got = Optimised(report);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_NEAR(got[0], 0.2, 0.002);
+
+  // A failure at the starting values ends the fit with its message.
+  dir.Write("MODEL.DAT", "1e60?\tA ==> B\n");
+  const ProgramResult start = RunIn(dir, {"-INT:3", "-FIT:3:1:FITDATA.TXT:1e-8:9000:D:0.01:25:0.5"}, "\n");
+  EXPECT_NE(start.status, 0);
+  EXPECT_TRUE(start.Contains("Error 5832: exceeded MAXTRY in stiff")) << start.out;
+  EXPECT_TRUE(start.Contains("  FATAL Error #  95")) << start.out;
+}
+
 }  // namespace
 }  // namespace tarnavel::e2e

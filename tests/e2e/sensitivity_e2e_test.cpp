@@ -226,5 +226,47 @@ TEST(Sensitivity, BundledExampleMatchesFiniteDifferences) {
   CheckAgainstFiniteDifferences(m, {10800.0, 21600.0}, 0.05, {1e-4, 2e-3, 2e-2, 1e3});
 }
 
+TEST(Sensitivity, APerturbedRunThatFailsMarksItsReactionAndTheAnalysisGoesOn) {
+  // 2A ==> 3A runs away: A = 1 / (1 - k t) blows up at t = 1/k. With k = 1
+  // the run ends at 0.96 s, but raised by 5 % it blows up at 0.952 s, so the
+  // perturbed run to 0.955 s cannot be completed. B ==> C is analysed as usual.
+  TempDir dir;
+  dir.Write("PARM.DAT",
+            "1.0E-10\t0.01\tJ\tMOL/L\t0\n298\tNO\t0\t0\t0\n0\t0\t0\t0.96\t0\nNone1\t1\t1\t1.0E-8\t0\n"
+            "0\t0\t0\t0\t0\n");
+  dir.Write("SPECIES.DAT", "A\t0\t1.0\tY\t0\tN\tN\nB\t0\t1.0\tY\t0\tN\tN\nC\t0\t0\tY\t0\tN\tN\n");
+  dir.Write("MODEL.DAT", "1\t2A ==> 3A\n0.1\tB ==> C\n");
+  const ProgramResult r = RunIn(dir, {"-ig:mass", "-SENSIT:1:TIMES,0.5,0.955,0.96"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_FALSE(r.Contains("FATAL")) << r.out;
+  for (const char* nn : {"02", "03"}) {
+    EXPECT_TRUE(r.Contains(std::string("Sensitivity analysis ") + nn +
+                           ": the perturbed runs of 1 reaction(s) failed; their rows hold -1.0E+37."))
+        << r.out;
+  }
+  EXPECT_FALSE(r.Contains("Sensitivity analysis 01:")) << r.out;
+  const double t[] = {0.5, 0.955, 0.96};
+  for (int k = 1; k <= 3; ++k) {
+    SCOPED_TRACE(k);
+    const std::string nn = "0" + std::to_string(k);
+    for (const char* file : {"SENSIT", "RATIO"}) {
+      const Table table = ReadTable(dir.Read(std::string(file) + nn + ".TXT"));
+      ASSERT_EQ(table.rows.size(), 2u) << file;
+      for (double v : table.rows.at(1)) {
+        if (k == 1) {
+          EXPECT_GT(v, -1e36) << file;
+        } else {
+          EXPECT_EQ(v, -1e37) << file;
+        }
+      }
+    }
+    // dln B / dln k2 = -k2 t, whatever became of the runaway.
+    const Table sensit = ReadTable(dir.Read("SENSIT" + nn + ".TXT"));
+    EXPECT_NEAR(sensit.rows.at(2).at(1), -0.1 * t[k - 1], 1e-5);
+  }
+  // The main run itself is whole: A = 1 / (1 - t) at its end.
+  EXPECT_NEAR(FinalValues(dir).at("A"), 25.0, 1e-4);
+}
+
 }  // namespace
 }  // namespace tarnavel::e2e
