@@ -66,6 +66,7 @@ std::string InsertedValue(const Run& run, Insert insert) {
     case Insert::kText: return "";
     case Insert::kName1: return TrimRight(msg.name1);
     case Insert::kName2: return TrimRight(msg.name2);
+    case Insert::kName3: return TrimRight(msg.name3);
     case Insert::kN1: return std::to_string(msg.n1);
     case Insert::kN2: return std::to_string(msg.n2);
     case Insert::kN3: return std::to_string(msg.n3);

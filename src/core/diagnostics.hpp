@@ -39,6 +39,16 @@
 //   fatal 129              name1 the time, name2 the simulated span
 //   fatal 130, 131         name1 the file of times; 131: name2 the value
 //                          that is not a number, n1 its line
+//   fatal 132, 133         name1 where the expression stands, name2 its
+//                          text; 132: n1 the column, name3 the fault; 133:
+//                          name3 the unknown name
+//   fatal 134              name1 the definition, name2 the chain of names
+//   fatal 135              name1 where the expression stands, name2 the
+//                          value, name3 the conditions
+//   fatal 136              name1 the definitions file, n1 the line, name2
+//                          the reason
+//   fatal 137              name1 what is missing, name2 why, name3 the
+//                          definitions file
 //   warning 1              name1 the refused name ("M", "hv", ...)
 //   warning 3              name1 the species added to the species table
 //   warnings 5, 9, 10, 11, 12, 25

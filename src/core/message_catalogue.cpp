@@ -520,6 +520,40 @@ const MessageText* FatalText(int number) {
           {"The file of times", kName1, "named with -TIMES:"},
           {"holds", kName2, "on line", kN1, ", which is not a number."},
       }},
+      {132, {
+          {"The rate expression of", kName1},
+          {kName2},
+          {"cannot be read at column", kN1, ":", kName3, "."},
+      }},
+      {133, {
+          {"The rate expression of", kName1},
+          {kName2},
+          {"names", kName3, ", which is neither a definition nor a"},
+          {"species sum of the rate definitions file, nor TEMP,"},
+          {"M, O2, N2, H2O or a photolysis rate J<n>."},
+      }},
+      {134, {
+          {"The definition", kName1, "refers to itself:"},
+          {kName2},
+          {"A definition may use only definitions that do not"},
+          {"lead back to it."},
+      }},
+      {135, {
+          {"The rate expression of", kName1},
+          {"gives", kName2, "at", kName3},
+          {"(a division by zero, the logarithm or root of a"},
+          {"negative number, or an overflow). Check the"},
+          {"expression and the conditions it is evaluated at."},
+      }},
+      {136, {
+          {"Line", kN1, "of the rate definitions file", kName1},
+          {"cannot be taken:", kName2, "."},
+      }},
+      {137, {
+          {"The rate expressions use", kName1, ", but", kName2},
+          {"Give it in the rate definitions file", kName3},
+          {"(see the SET statements of the README)."},
+      }},
       {999, {
           {"Software/Storage/FPU internal problem"},
           {"Consult company for further details...."},

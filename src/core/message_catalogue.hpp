@@ -17,6 +17,7 @@ enum class Insert {
   kText,           // not an insert: the piece's fixed text
   kName1,          // MessageArgs::name1
   kName2,          // MessageArgs::name2
+  kName3,          // MessageArgs::name3
   kN1,             // MessageArgs::n1 .. n4
   kN2,
   kN3,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/capacity.hpp"
+#include "core/rate_expressions.hpp"
 
 namespace tarnavel {
 
@@ -55,6 +56,7 @@ struct CompiledReaction {
   bool revtherm = false;              // the next reaction is this one's thermodynamic reverse
   int kptr = 0;                       // KPARR entry, 0 when none
   int srcline = 0;
+  bool expression = false;            // the rate constant is a times an expression
 };
 
 // The reactions grouped by the form of their rate law, so that DERIVS runs
@@ -119,6 +121,11 @@ struct Network {
   double pressure = 101.0;            // the constant pressure P (kPa), computed in a constant-pressure run
   double rv = 8.31451;                // gas constant of P = [M] R T (kPa), by concentration unit
   std::vector<char> per_volume;       // per species: held as an amount when the volume is integrated
+
+  // Rate constants written as expressions, and the time the photolysis under
+  // the sun is evaluated at (s from the start of the run).
+  CompiledExpressions expressions;
+  double time = 0.0;
   bool compiled = false;
 };
 

@@ -9,6 +9,7 @@
 
 #include "core/capacity.hpp"
 #include "core/network.hpp"
+#include "core/rate_expressions.hpp"
 #include "core/profile_store.hpp"
 #include "core/tables.hpp"
 #include "core/thermo_data.hpp"
@@ -30,6 +31,7 @@ struct ModelStore {
   std::vector<double> conc;             // concentration vector, 1..cap.max_species
   std::vector<double> rate;             // current rate of each reaction, 1..cap.max_reactions
 
+  RateDefinitions rate_definitions;     // the rate definitions file as read
   Network net;                          // the compiled network
   ProfileStore profiles;                // profile and radiation tables
   ThermoStore thermo;                   // thermodynamic data (thermodynamic mode)

@@ -71,6 +71,10 @@ struct Switches {
   // simulated span is known).
   bool times_given = false;
   std::string times_text;
+  // -RATES:name: the rate definitions file, read when it exists (one the
+  // switch names must exist).
+  std::string rates_file = "RATES.DAT";
+  bool rates_file_given = false;
   bool ignition_species_given = false;
   std::vector<std::string> ignition_species;
 

@@ -60,6 +60,7 @@ struct ReactionRecord {
   std::array<ReactionItem, kMaxProducts + 1> product{};    // 1..kMaxProducts
   int special = 0;                 // KPARR entry, 0 when none
   int srcline = 0;
+  std::string expression;          // a rate constant written as an expression (rate then 1)
 };
 
 inline constexpr int kMaxColliders = 20;       // named third bodies of one bracket group

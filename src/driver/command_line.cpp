@@ -393,6 +393,12 @@ void SetRequestedTimes(Run& run, std::string_view arg) {
   run.sw.times_text = std::string(From(arg, 7));
 }
 
+// -RATES:name.
+void SetRatesFile(Run& run, std::string_view arg) {
+  run.sw.rates_file = std::string(From(arg, 7));
+  run.sw.rates_file_given = true;
+}
+
 void ResetSensitivity(Switches& sw) {
   sw.sensit_mode = kSensitOff;
   sw.sensit_count = 0;
@@ -529,6 +535,7 @@ constexpr SwitchRow kSwitchTable[] = {
     {"-INT:", Match::kPrefix, SetIntegrator},
     {"-IGN:", Match::kPrefix, SetIgnitionSpecies},
     {"-TIMES:", Match::kPrefix, SetRequestedTimes},
+    {"-RATES:", Match::kPrefix, SetRatesFile},
     {"-SENSIT:", Match::kPrefix, SetSensitivity},
 };
 

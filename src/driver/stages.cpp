@@ -12,11 +12,13 @@
 #include "input/parameter_file.hpp"
 #include "input/periodic_table.hpp"
 #include "input/profiles.hpp"
+#include "input/rate_definitions_file.hpp"
 #include "input/species_file.hpp"
 #include "model/analytic_jacobian.hpp"
 #include "model/compile_network.hpp"
 #include "model/derivs.hpp"
 #include "model/profile_lookup.hpp"
+#include "model/rate_expressions.hpp"
 #include "model/state_variables.hpp"
 #include "output/analysis_file.hpp"
 #include "output/conc_file.hpp"
@@ -41,7 +43,12 @@ void SpeciesFile(Run& run) {
   if (!run.sw.create_species_file) ReadSpeciesFile(run);
 }
 void ProfilesAndRadiation(Run& run) { ReadProfilesAndRadiation(run); }
-void ModelFile(Run& run) { ReadModelFile(run); }
+// The rate definitions first: whether they exist decides how the model
+// file's rate fields read.
+void ModelFile(Run& run) {
+  ReadRateDefinitions(run);
+  ReadModelFile(run);
+}
 // Masses of every species (the model file may have added some), then the
 // network. Compilation has put the held species in their final slots, so the
 // values in force at time 0 are looked up here: the radiation intensity, the
@@ -69,6 +76,7 @@ void CompileNetwork(Run& run) {
   if (run.settings.vprofile) net.volume = 0.0;  // the profile's first value is the initial volume
   LookUpRadiation(run, 0.0);
   LookUpHeldProfiles(run, 0.0);
+  CompileRateExpressions(run);
   if (run.sw.thermo) {
     ReadThermoDescription(run);
     ReadThermoDatabases(run);

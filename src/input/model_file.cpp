@@ -70,7 +70,22 @@ int TakeReactionLine(Run& run, SpeciesIndex& index, AddSpecFile& added) {
     if (rate.arrhenius && rd.fitmark[2]) AddFitParameter(run, kFitExponent, number, rd.srcline);
     if (rate.arrhenius && rd.fitmark[3]) AddFitParameter(run, kFitActivation, number, rd.srcline);
   }
-  rate.rate = ToReal(run, rd.field[1]);
+  // A k field that is no number is a rate expression when it is written as
+  // one (an operator, a parenthesis, J<n>, TEMP) or when a rate definitions
+  // file gives names it may use; otherwise it stays the invalid number it
+  // always was. Its value comes from the expression, times a factor 1 that a
+  // fit or the sensitivity analysis may move.
+  double k = 0.0;
+  const std::string first = Trim(rd.field[1]);
+  const bool written_as_expression = first.find_first_of("*/()@^<") != std::string::npos ||
+                                     first.find("TEMP") != std::string::npos || run.store.rate_definitions.read;
+  if (!rate.arrhenius && written_as_expression && !(IsNumber(first) && ParseReal(first, k)) && !first.empty()) {
+    rate.expression = first;
+    k = 1.0;
+  } else {
+    k = ToReal(run, rd.field[1]);
+  }
+  rate.rate = k;
   if (rate.arrhenius) {
     rate.m = ToReal(run, rd.field[2]);
     rate.ea = ToReal(run, rd.field[3]);
@@ -94,6 +109,7 @@ int StoreReaction(Run& run, const RateFields& rate, std::string_view text) {
   forward.arrhenius = rate.arrhenius;
   forward.m = rate.m;
   forward.ea = rate.ea;
+  forward.expression = rate.expression;
   forward.reactant = rx.reactant;
   forward.product = rx.product;
   forward.reversible = rx.reversible;

@@ -7,6 +7,7 @@
 // species table lacks are added to it and listed in ADDSPEC.TXT.
 
 #include <iosfwd>
+#include <string>
 #include <string_view>
 
 #include "core/tables.hpp"
@@ -28,6 +29,7 @@ struct RateFields {
   bool arrhenius = false; // m and Ea were given
   double m = kNotGiven;
   double ea = kNotGiven;
+  std::string expression; // k written as an expression (rate then 1)
 };
 
 // Stores a reaction text with its rate fields as the next reaction record,

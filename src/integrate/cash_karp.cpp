@@ -18,6 +18,8 @@ constexpr double kErrCon = 1.89e-4;  // below this error the step grows by the l
 constexpr double kMaxGrowth = 5.0;
 
 // Stage coefficients of the Cash-Karp tableau.
+// Times of the intermediate points, in steps.
+constexpr double a2 = 1.0 / 5.0, a3 = 3.0 / 10.0, a4 = 3.0 / 5.0, a5 = 1.0, a6 = 7.0 / 8.0;
 constexpr double b21 = 1.0 / 5.0;
 constexpr double b31 = 3.0 / 40.0, b32 = 9.0 / 40.0;
 constexpr double b41 = 3.0 / 10.0, b42 = -9.0 / 10.0, b43 = 6.0 / 5.0;
@@ -43,7 +45,8 @@ CashKarpWork::CashKarpWork(int cap)
       y_error(cap, 0.0) {}
 
 void CashKarpAttempt(CashKarpWork& work, OdeSystem& sys, const double* y, const double* dydx, int n,
-                     double h) {
+                     double h, double x0) {
+  const bool timed = sys.TimeDependent();
   const double* k1 = dydx;
   double* k2 = work.k2.data();
   double* k3 = work.k3.data();
@@ -52,16 +55,24 @@ void CashKarpAttempt(CashKarpWork& work, OdeSystem& sys, const double* y, const 
   double* k6 = work.k6.data();
   double* yt = work.y_stage.data();
 
+  const auto at = [&](double a) {
+    if (timed) sys.SetTime(x0 + a * h);
+  };
   for (int i = 0; i < n; ++i) yt[i] = y[i] + b21 * h * k1[i];
+  at(a2);
   sys.Derivs(yt, k2);
   for (int i = 0; i < n; ++i) yt[i] = y[i] + h * (b31 * k1[i] + b32 * k2[i]);
+  at(a3);
   sys.Derivs(yt, k3);
   for (int i = 0; i < n; ++i) yt[i] = y[i] + h * (b41 * k1[i] + b42 * k2[i] + b43 * k3[i]);
+  at(a4);
   sys.Derivs(yt, k4);
   for (int i = 0; i < n; ++i) yt[i] = y[i] + h * (b51 * k1[i] + b52 * k2[i] + b53 * k3[i] + b54 * k4[i]);
+  at(a5);
   sys.Derivs(yt, k5);
   for (int i = 0; i < n; ++i)
     yt[i] = y[i] + h * (b61 * k1[i] + b62 * k2[i] + b63 * k3[i] + b64 * k4[i] + b65 * k5[i]);
+  at(a6);
   sys.Derivs(yt, k6);
 
   double* out = work.y_new.data();
@@ -83,7 +94,7 @@ void CashKarpStep(Run& run, CashKarpWork& work, OdeSystem& sys, double* y, const
   double h = htry;
   double errmax;
   for (;;) {
-    CashKarpAttempt(work, sys, y, dydx, n, h);
+    CashKarpAttempt(work, sys, y, dydx, n, h, x);
     errmax = ScaledErrorMax(work.y_error.data(), yscal, n, eps);
     if (errmax <= 1.0) break;
     ++run.counts.rejected;

@@ -25,8 +25,8 @@ struct CashKarpWork {
 
 // One Cash-Karp attempt of size h from y with rates dydx: the fifth-order
 // result in work.y_new and its error estimate in work.y_error.
-void CashKarpAttempt(CashKarpWork& work, OdeSystem& sys, const double* y, const double* dydx, int n,
-                     double h);
+void CashKarpAttempt(CashKarpWork& work, OdeSystem& sys, const double* y, const double* dydx, int n, double h,
+                     double x0 = 0.0);
 
 // The step proposed after an accepted attempt of size h with error measure
 // errmax (at most 1): 0.9*h*errmax^-0.2, or 5*h when errmax is below 1.89e-4.

@@ -64,6 +64,7 @@ ExtrapolationWork::ExtrapolationWork(int cap)
       carry(cap, 0.0),
       rates(cap, 0.0),
       tableau(static_cast<std::size_t>(cap) * kMaxColumns, 0.0),
+      time_rates(cap, 0.0),
       dfdy(cap),
       step_matrix(std::make_unique<DenseStepMatrix>(cap)) {}
 
@@ -153,8 +154,9 @@ void RationalExtrapolation(ExtrapolationWork& work, int iest, double xest, const
 }
 
 void SemiImplicitMidpoint(Run& run, ExtrapolationWork& work, OdeSystem& sys, const double* y0,
-                          const double* d0, int n, double htot, int nstep, double* yout) {
+                          const double* d0, int n, double htot, int nstep, double* yout, double x0) {
   const double s = htot / nstep;
+  const bool timed = sys.TimeDependent();
   StepMatrix& m = *work.step_matrix;
   m.Form(1.0, s, work.dfdy, n);
   m.Factor(run);
@@ -163,12 +165,20 @@ void SemiImplicitMidpoint(Run& run, ExtrapolationWork& work, OdeSystem& sys, con
   double* ytemp = work.y_mid.data();
   double* f = work.rates.data();
 
-  for (int i = 0; i < n; ++i) f[i] = s * d0[i];
+  // Rates that change with time bring the published rule's time term into
+  // its first substep.
+  if (timed) {
+    const double* dfdt = work.time_rates.data();
+    for (int i = 0; i < n; ++i) f[i] = s * (d0[i] + s * dfdt[i]);
+  } else {
+    for (int i = 0; i < n; ++i) f[i] = s * d0[i];
+  }
   m.Solve(f);
   for (int i = 0; i < n; ++i) {
     del[i] = f[i];
     ytemp[i] = y0[i] + del[i];
   }
+  if (timed) sys.SetTime(x0 + s);
   sys.Derivs(ytemp, f);
   for (int step = 2; step <= nstep; ++step) {
     for (int i = 0; i < n; ++i) f[i] = s * f[i] - del[i];
@@ -177,6 +187,7 @@ void SemiImplicitMidpoint(Run& run, ExtrapolationWork& work, OdeSystem& sys, con
       del[i] += 2.0 * f[i];
       ytemp[i] += del[i];
     }
+    if (timed) sys.SetTime(x0 + step * s);
     sys.Derivs(ytemp, f);
   }
   for (int i = 0; i < n; ++i) f[i] = s * f[i] - del[i];
@@ -198,6 +209,10 @@ void ExtrapolationStep(Run& run, ExtrapolationState& st, ExtrapolationWork& work
   double h = htry;
   std::copy(y, y + n, work.y_start.data());
   sys.Jacobian(y, dydx, work.dfdy);
+  if (sys.TimeDependent()) {
+    ++run.counts.derivs;
+    TimeRates(sys, x, h, y, dydx, work.time_rates.data(), n);
+  }
   if (h != st.hnext || x != st.xnew) {
     st.first = true;
     st.kopt = st.kmax;
@@ -215,7 +230,7 @@ void ExtrapolationStep(Run& run, ExtrapolationState& st, ExtrapolationWork& work
         IntegratorFailed(run, "There's a Stepsize underflow in stiff sub!", 95);
       }
       SemiImplicitMidpoint(run, work, sys, work.y_start.data(), dydx, n, h, kStepSequence[k],
-                           work.y_column.data());
+                           work.y_column.data(), x);
       const double ratio = h / kStepSequence[k];
       const double xest = ratio * ratio;
       if (rational) {

@@ -48,6 +48,7 @@ struct ExtrapolationWork {
   std::vector<double> carry;     // polynomial extrapolation: running difference
   std::vector<double> rates;     // rates at the running point; solve buffer
   std::vector<double> tableau;   // kMaxColumns columns of `capacity` values
+  std::vector<double> time_rates;  // the rates' change with time alone, when they have one
   std::array<double, kMaxColumns + 1> abscissa{};  // (h / nseq(k))^2, k from 1
   std::array<double, kMaxColumns + 1> ratio{};     // rational extrapolation: abscissa ratios
   std::array<double, kMaxColumns + 1> err{};       // err(1..6): scaled error per column
@@ -73,7 +74,7 @@ void RationalExtrapolation(ExtrapolationWork& work, int iest, double xest, const
 // Semi-implicit midpoint rule over htot in nstep substeps from y0, whose
 // rates are d0, with the Jacobian in work.dfdy: result in yout.
 void SemiImplicitMidpoint(Run& run, ExtrapolationWork& work, OdeSystem& sys, const double* y0,
-                          const double* d0, int n, double htot, int nstep, double* yout);
+                          const double* d0, int n, double htot, int nstep, double* yout, double x0 = 0.0);
 
 // One accepted step from x: y (n values) and x advance by hdid, hnext is the
 // step proposed next. dydx are the rates at y, yscal the positive error

@@ -26,6 +26,10 @@ constexpr double c21 = -8.0, c31 = 372.0 / 25.0, c32 = 12.0 / 5.0;
 constexpr double c41 = -112.0 / 125.0, c42 = -54.0 / 125.0, c43 = -2.0 / 5.0;
 constexpr double b1 = 19.0 / 9.0, b2 = 1.0 / 2.0, b3 = 25.0 / 108.0, b4 = 125.0 / 108.0;
 constexpr double e1 = 17.0 / 54.0, e2 = 7.0 / 36.0, e3 = 0.0, e4 = 125.0 / 108.0;
+// Times of the second and third points, and the weights of the rates' change
+// with time in the four stages.
+constexpr double a2x = 1.0, a3x = 3.0 / 5.0;
+constexpr double c1x = 1.0 / 2.0, c2x = -3.0 / 2.0, c3x = 121.0 / 50.0, c4x = 29.0 / 250.0;
 
 }  // namespace
 
@@ -39,6 +43,7 @@ RosenbrockWork::RosenbrockWork(int cap)
       g3(cap, 0.0),
       g4(cap, 0.0),
       y_error(cap, 0.0),
+      time_rates(cap, 0.0),
       dfdy(cap),
       step_matrix(std::make_unique<DenseStepMatrix>(cap)) {}
 
@@ -57,7 +62,9 @@ bool RosenbrockErrorSaturated(double h, double errmax, double previous_h, double
   return errmax > previous_errmax * (h / previous_h);
 }
 
-void RosenbrockAttempt(Run& run, RosenbrockWork& work, OdeSystem& sys, int n, double h, double* y) {
+void RosenbrockAttempt(Run& run, RosenbrockWork& work, OdeSystem& sys, int n, double h, double* y, double x0) {
+  const bool timed = sys.TimeDependent();
+  const double* dfdt = work.time_rates.data();
   const double* ysav = work.y_start.data();
   double* f = work.rates.data();
   double* g1 = work.g1.data();
@@ -71,19 +78,29 @@ void RosenbrockAttempt(Run& run, RosenbrockWork& work, OdeSystem& sys, int n, do
   ++run.counts.factorisations;
 
   std::copy(work.dydx_start.data(), work.dydx_start.data() + n, g1);
+  if (timed)
+    for (int i = 0; i < n; ++i) g1[i] += h * c1x * dfdt[i];
   m.Solve(g1);
   for (int i = 0; i < n; ++i) y[i] = ysav[i] + a21 * g1[i];
+  if (timed) sys.SetTime(x0 + a2x * h);
   sys.Derivs(y, f);
 
   for (int i = 0; i < n; ++i) g2[i] = f[i] + c21 * g1[i] / h;
+  if (timed)
+    for (int i = 0; i < n; ++i) g2[i] += h * c2x * dfdt[i];
   m.Solve(g2);
   for (int i = 0; i < n; ++i) y[i] = ysav[i] + a31 * g1[i] + a32 * g2[i];
+  if (timed) sys.SetTime(x0 + a3x * h);
   sys.Derivs(y, f);
 
   for (int i = 0; i < n; ++i) g3[i] = f[i] + (c31 * g1[i] + c32 * g2[i]) / h;
+  if (timed)
+    for (int i = 0; i < n; ++i) g3[i] += h * c3x * dfdt[i];
   m.Solve(g3);
   // The fourth stage reuses the rates of the third point.
   for (int i = 0; i < n; ++i) g4[i] = f[i] + (c41 * g1[i] + c42 * g2[i] + c43 * g3[i]) / h;
+  if (timed)
+    for (int i = 0; i < n; ++i) g4[i] += h * c4x * dfdt[i];
   m.Solve(g4);
 
   for (int i = 0; i < n; ++i) {
@@ -101,11 +118,15 @@ void RosenbrockStep(Run& run, RosenbrockWork& work, OdeSystem& sys, double* y, c
   std::copy(y, y + n, ysav);
   std::copy(dydx, dydx + n, work.dydx_start.data());
   sys.Jacobian(ysav, work.dydx_start.data(), work.dfdy);
+  if (sys.TimeDependent()) {
+    ++run.counts.derivs;
+    TimeRates(sys, x_start, htry, ysav, work.dydx_start.data(), work.time_rates.data(), n);
+  }
 
   double h = htry;
   double previous_h = 0.0, previous_errmax = 0.0;
   for (int attempt = 1; attempt <= kRosenbrockMaxTry; ++attempt) {
-    RosenbrockAttempt(run, work, sys, n, h, y);
+    RosenbrockAttempt(run, work, sys, n, h, y, x_start);
     x = x_start + h;
     if (x == x_start || !std::isfinite(x)) {
       IntegratorFailed(run, "Error 4821:stepsize underflow.", 95);

@@ -29,6 +29,7 @@ struct RosenbrockWork {
   std::vector<double> rates;       // rates at the intermediate points
   std::vector<double> g1, g2, g3, g4;
   std::vector<double> y_error;
+  std::vector<double> time_rates;  // the rates' change with time alone, when they have one
   Matrix dfdy;
   std::unique_ptr<StepMatrix> step_matrix;
 };
@@ -51,7 +52,8 @@ bool RosenbrockErrorSaturated(double h, double errmax, double previous_h, double
 // One attempt of size h from the start point saved in work (y_start with
 // its rates dydx_start and the Jacobian dfdy there): the result goes to y,
 // its error estimate to work.y_error.
-void RosenbrockAttempt(Run& run, RosenbrockWork& work, OdeSystem& sys, int n, double h, double* y);
+void RosenbrockAttempt(Run& run, RosenbrockWork& work, OdeSystem& sys, int n, double h, double* y,
+                       double x0 = 0.0);
 
 // One accepted step from x: y (n values) and x advance by hdid, hnext is the
 // step proposed next. dydx are the rates at y, yscal the positive error scale

@@ -51,6 +51,9 @@ double ProductSlope(const CompiledReaction& cr, int k, const double* x) {
 bool AnalyticJacobianRefused(const Run& run) {
   const ModelStore& st = run.store;
   if (st.cursk >= 1) return true;
+  // Rate constants that move with the composition (species sums, air or
+  // water from species) would need terms of their own.
+  if (st.net.expressions.composition_used) return true;
   if (run.sw.thermo || run.settings.constp) return true;
   for (int r = 1; r <= st.nreact; ++r)
     if (st.net.rx[r].tdep) return true;

@@ -7,6 +7,7 @@
 #include "core/run.hpp"
 #include "core/stop.hpp"
 #include "model/pressure_tables.hpp"
+#include "model/rate_expressions.hpp"
 #include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {
@@ -64,6 +65,7 @@ void RateConstants(Run& run, const double* x) {
       net.rk[r] = SpecialRate(st, r, mtot, t, x);
     }
   }
+  EvaluateRateExpressions(run, x);
   if (!net.reversed.empty()) ReverseRateConstants(run, t);
 }
 
@@ -319,14 +321,17 @@ void EvaluateArrhenius(Run& run, double t) {
 
 double RateParameter(const Run& run, int r) {
   const CompiledReaction& cr = run.store.net.rx[r];
-  return cr.tdep || cr.kptr > 0 ? cr.a : run.store.net.rk[r];
+  return cr.tdep || cr.kptr > 0 || cr.expression ? cr.a : run.store.net.rk[r];
 }
 
 void SetRateParameter(Run& run, int r, double value) {
   Network& net = run.store.net;
   CompiledReaction& cr = net.rx[r];
   cr.a = value;
-  if (cr.tdep) {
+  if (cr.expression) {
+    // The factor on the expression: every expression rate is set again.
+    net.expressions.evaluated = false;
+  } else if (cr.tdep) {
     net.arrhenius_temp = -1.0;
     EvaluateArrhenius(run, net.temperature);
   } else if (cr.kptr <= 0) {
@@ -343,7 +348,7 @@ void Derivs(Run& run, const double* y, double* dydt) {
     const Settings& set = run.settings;
     net.temperature = std::min(std::max(x[ti], set.tmin), set.tmax);
   }
-  if (ti > 0 || st.cursk >= 1 || !net.reversed.empty()) RateConstants(run, x);
+  if (ti > 0 || st.cursk >= 1 || !net.reversed.empty() || net.expressions.active) RateConstants(run, x);
   Rates(st, x);
   ScaleRatesByVolume(st);
 

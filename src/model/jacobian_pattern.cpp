@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/run.hpp"
+#include "model/rate_expressions.hpp"
 
 namespace tarnavel {
 
@@ -11,12 +12,20 @@ std::vector<std::vector<int>> JacobianPattern(const Run& run, bool total_apart) 
   const Network& net = st.net;
   const int n = st.spec - 2;
   std::vector<std::vector<int>> rows(n);
+  // Rate constants written as expressions that move with species (sums,
+  // air or water from species): their reactions' balances get those columns.
+  const std::vector<std::vector<int>> readers = ExpressionReaders(st);
+  std::vector<std::vector<int>> read_by_reaction(st.nreact + 1);
+  for (int s = 3; s <= st.spec && s < static_cast<int>(readers.size()); ++s)
+    for (int r : readers[s]) read_by_reaction[r].push_back(s - 3);
   for (int l = 1; l <= n; ++l) {
     std::vector<int>& cols = rows[l - 1];
     cols.push_back(l - 1);
     bool all_gas = false;
     for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) {
       const CompiledReaction& cr = net.rx[net.term[k].reaction];
+      const std::vector<int>& read = read_by_reaction[net.term[k].reaction];
+      cols.insert(cols.end(), read.begin(), read.end());
       if (cr.kptr > 0) {
         // [M]eff: the gas-phase total and every named third body.
         all_gas = true;

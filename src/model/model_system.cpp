@@ -33,6 +33,10 @@ void ModelSystem::Derivs(const double* y, double* dydx) {
   tarnavel::Derivs(run_, y, dydx);
 }
 
+bool ModelSystem::TimeDependent() const { return run_.store.net.expressions.time_used; }
+
+void ModelSystem::SetTime(double x) { run_.store.net.time = time_origin_ + x; }
+
 void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
   ++run_.counts.jacobians;
   dfdy.rank_one.active = false;

@@ -22,6 +22,11 @@ class ModelSystem final : public OdeSystem {
   // reactions each species enters when the pattern is known and neither
   // temperature nor volume is integrated, else over whole evaluations.
   void Jacobian(const double* y, const double* dydx, Matrix& dfdy) override;
+  // Photolysis under the sun makes the rates depend on the time: the
+  // integrator's x counts from the origin set before each step.
+  bool TimeDependent() const override;
+  void SetTime(double x) override;
+  void SetTimeOrigin(double t) { time_origin_ = t; }
   // The Jacobian pattern of the compiled network: the numerical Jacobian then
   // re-evaluates only what each species reaches, or perturbs columns that
   // share no row together.
@@ -29,6 +34,7 @@ class ModelSystem final : public OdeSystem {
 
  private:
   Run& run_;
+  double time_origin_ = 0.0;
   std::vector<double> y_copy_;  // the Jacobian perturbs a copy of y
   std::vector<double> work_;
   std::vector<double> increments_, saved_;

@@ -5,6 +5,7 @@
 #include "core/run.hpp"
 #include "integrate/numerical_jacobian.hpp"
 #include "model/derivs.hpp"
+#include "model/rate_expressions.hpp"
 #include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {
@@ -111,6 +112,14 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     const CompiledReaction& cr = net.rx[r];
     for (int j = 1; j <= cr.nrct; ++j) reactions_of_species[cr.rsp[j]].push_back(r);
   }
+  // Reactions whose rate constant (an expression) moves with the species.
+  const std::vector<std::vector<int>> readers = ExpressionReaders(st);
+  plan.moves_expressions.assign(n, 0);
+  for (int s = 3; s <= st.spec && s < static_cast<int>(readers.size()); ++s) {
+    if (readers[s].empty()) continue;
+    plan.moves_expressions[s - 3] = 1;
+    reactions_of_species[s].insert(reactions_of_species[s].end(), readers[s].begin(), readers[s].end());
+  }
   std::vector<std::vector<int>> pattern_rows(n);
   for (int i = 0; i < n; ++i)
     for (int c : columns_of_row[i])
@@ -193,6 +202,8 @@ void Reevaluate(ModelStore& st, RateJacobianPlan& plan, const int* list, int cou
       rk[r] = ReverseRateConstant(rk[r - 1], net.kc[r - 1]);
     } else if (special && rx[r].kptr > 0) {
       rk[r] = SpecialRate(st, r, gas_total, net.temperature, x);
+    } else if (rx[r].expression) {
+      rk[r] = ExpressionRate(st, r);
     }
     rate[r] = ReactionRate(rx[r], rk[r], x);
     if (per_volume) rate[r] *= net.volume;
@@ -362,6 +373,13 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
 
     const int* list = plan.reactions.data() + plan.reaction_start[j];
     const int count = plan.reaction_start[j + 1] - plan.reaction_start[j];
+    // The sums (and air or water) the species enters move with it, and the
+    // definitions that use them.
+    const bool expressions = plan.moves_expressions[j] != 0;
+    if (expressions) {
+      plan.saved_values = net.expressions.values;
+      ShiftExpressionInputs(st, s, x[s] - saved_x);
+    }
     Reevaluate(st, plan, list, count, perturbed_total, x);
     double energy_change = 0.0, amount_rate_change = 0.0;
     for (int q = plan.row_start[j]; q < plan.row_start[j + 1]; ++q) {
@@ -399,6 +417,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     }
 
     Restore(st, plan, list, count);
+    if (expressions) net.expressions.values = plan.saved_values;
     y[j] = saved;
     x[s] = saved_x;
     x[kM] = total;

@@ -23,6 +23,8 @@ struct RateJacobianPlan {
   std::vector<int> first_term;                 // per entry of rows: the balance's first term that changes
   std::vector<int> zero_start, zero_rows;      // the other rows of the pattern's column j
   std::vector<char> moves_total;               // species j counts in [M] and [M] is used
+  std::vector<char> moves_expressions;         // species j moves rate constants written as expressions
+  std::vector<double> saved_values;            // the expressions' values at y, put back after such a column
   std::vector<int> cstr_flow;                  // per row: the species' CSTR entry, or 0
   // Rows (and columns) of an integrated temperature and volume, or -1. Their
   // columns come from whole derivative evaluations; their rows follow from

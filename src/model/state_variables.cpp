@@ -7,6 +7,7 @@
 #include "core/stop.hpp"
 #include "input/species_file.hpp"
 #include "model/derivs.hpp"
+#include "model/rate_expressions.hpp"
 #include "thermo/thermo_properties.hpp"
 
 namespace tarnavel {
@@ -134,6 +135,12 @@ void SetUpStateVariables(Run& run) {
   }
   if (net.volume_index > 0) SetConstantPressure(run);
   EvaluateArrhenius(run, net.temperature);
+  if (net.expressions.active) {
+    net.expressions.evaluated = false;
+    double* x = net.state.data();
+    for (int s = 3; s <= st.rspec; ++s) x[s] = st.conc[s];
+    EvaluateRateExpressions(run, x);
+  }
   if (!net.reversed.empty()) ReverseRateConstants(run, net.temperature);
 }
 

@@ -53,6 +53,7 @@ void IntegrateStep(Run& run, LoopState& loop) {
   }
   Integration& in = *loop.integration;
   double x = loop.interval_time;
+  in.system.SetTimeOrigin(loop.base_time);
   switch (run.sw.integrator) {
     case kExtrapolation:
       ExtrapolationStep(run, in.extrapolation, in.extrapolation_work, in.system, &loop.y[1], &loop.dydx[1], n,

@@ -27,8 +27,9 @@ void RefreshProfiles(Run& run, LoopState& loop, bool radiation_too) {
   LookUpHeldProfiles(run, loop.base_time);
   ApplyAdditiveProfiles(run, loop.base_time);
 }
-void Derivatives(Run& run, double, const std::vector<double>& y, std::vector<double>& dydx) {
+void Derivatives(Run& run, double t, const std::vector<double>& y, std::vector<double>& dydx) {
   if (!run.store.net.compiled) return;
+  run.store.net.time = t;
   ++run.counts.derivs;
   Derivs(run, &y[1], &dydx[1]);
 }
