@@ -523,7 +523,7 @@ const MessageText* FatalText(int number) {
       {132, {
           {"The rate expression of", kName1},
           {kName2},
-          {"cannot be read at column", kN1, ":", kName3, "."},
+          {"cannot be read at column", kN1, ", where", kName3, "."},
       }},
       {133, {
           {"The rate expression of", kName1},

@@ -296,7 +296,6 @@ int Compiler::Definition(const std::string& name) {
   CE::Program program;
   program.slot = NewSlot(0, {});
   CompileText(d.text, name + " (line " + std::to_string(d.srcline) + " of " + defs_.file + ")", program);
-  program.name = name;
   ce_.definitions.push_back(program);
   slot_[name] = program.slot;
   chain_.pop_back();
@@ -440,13 +439,19 @@ std::vector<std::vector<int>> ExpressionReaders(const ModelStore& st) {
   return ce.readers;
 }
 
-void ShiftExpressionInputs(ModelStore& st, int s, double change) {
+void ShiftExpressionInputs(ModelStore& st, int s, const double* x) {
   CE& ce = st.net.expressions;
   double* values = ce.values.data();
-  for (int k : ce.sums_of_species[s]) values[ce.sums[k].slot] += change;
-  if (s == ce.o2_species) values[CE::kO2] += change;
-  if (s == ce.n2_species) values[CE::kN2] += change;
-  if (s == ce.h2o_species) values[CE::kH2O] += change;
+  // Summed again in full, as the derivative function sums them, so that the
+  // column agrees with a whole evaluation to the bit.
+  for (int k : ce.sums_of_species[s]) {
+    double total = 0.0;
+    for (int member : ce.sums[k].species) total += x[member];
+    values[ce.sums[k].slot] = total;
+  }
+  if (s == ce.o2_species) values[CE::kO2] = x[s];
+  if (s == ce.n2_species) values[CE::kN2] = x[s];
+  if (s == ce.h2o_species) values[CE::kH2O] = x[s];
   for (const CE::Program& p : ce.definitions)
     if (p.depends & kDependsComposition)
       values[p.slot] = RunExpression(ce.code.data() + p.begin, p.end - p.begin, values, ce.stack.data());

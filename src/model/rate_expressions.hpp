@@ -32,10 +32,10 @@ double ExpressionRate(ModelStore& st, int r);
 // changes with that species (through a species sum, or as O2, N2 or H2O).
 std::vector<std::vector<int>> ExpressionReaders(const ModelStore& st);
 
-// For a column of the numerical Jacobian: moves the sums and the air or
-// water that species s enters by `change`, and evaluates the definitions that
-// depend on the composition again. The caller keeps a copy of the values to
-// put back.
-void ShiftExpressionInputs(ModelStore& st, int s, double change);
+// For a column of the numerical Jacobian: the sums and the air or water that
+// species s enters, at the full state x in which s has been perturbed, and
+// the definitions that depend on the composition. The caller keeps a copy of
+// the values to put back.
+void ShiftExpressionInputs(ModelStore& st, int s, const double* x);
 
 }  // namespace tarnavel

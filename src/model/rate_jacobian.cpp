@@ -378,7 +378,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     const bool expressions = plan.moves_expressions[j] != 0;
     if (expressions) {
       plan.saved_values = net.expressions.values;
-      ShiftExpressionInputs(st, s, x[s] - saved_x);
+      ShiftExpressionInputs(st, s, x);
     }
     Reevaluate(st, plan, list, count, perturbed_total, x);
     double energy_change = 0.0, amount_rate_change = 0.0;

@@ -9,6 +9,7 @@
 #include "model/compile_network.hpp"
 #include "model/derivs.hpp"
 #include "model/model_system.hpp"
+#include "model/rate_expressions.hpp"
 #include "model/rate_jacobian.hpp"
 #include "support/model_builder.hpp"
 #include "support/run_fixture.hpp"
@@ -29,7 +30,9 @@ TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToT
   // M as a reactant; with a third-body rate law counting only named colliders;
   // with a PLOG and with a Chebyshev table, which read the gas pressure [M] R T.
   // [M] makes a row depend on every gas-phase species.
-  for (int variant = 0; variant < 6; ++variant) {
+  // With rate constants written as expressions of a species sum, directly and
+  // through a definition.
+  for (int variant = 0; variant < 7; ++variant) {
     const bool with_special = variant >= 1, with_m = variant == 2;
     testing::CapturedRun cr;
     tarnavel::Run& run = cr.run;
@@ -67,7 +70,18 @@ TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToT
       run.store.pressure_table.push_back(table);
       AddSpecial(run, AddReaction(run, 1.5, {{1, "S6"}, {1, "S9"}}, {{1, "S2"}}), table.type, {1.0});
     }
+    if (variant == 6) {
+      RateDefinitions& defs = run.store.rate_definitions;
+      defs.read = true;
+      defs.sums.push_back({"SUMX", {"S2", "S5", "S12", "ABSENT"}, 1});
+      defs.defines.push_back({"KD", "2*SUMX**0.5", 2});
+      const int r1 = AddReaction(run, 1.0, {{1, "S3"}}, {{1, "S10"}});
+      run.store.reaction[r1].expression = "1e-3*SUMX";
+      const int r2 = AddReaction(run, 1.0, {{1, "S9"}, {1, "S1"}}, {{1, "S4"}});
+      run.store.reaction[r2].expression = "KD/(1+SUMX)";
+    }
     CompileNetwork(run);
+    CompileRateExpressions(run);
     EvaluateArrhenius(run, 298.0);
 
     const int n = run.store.Equations();
