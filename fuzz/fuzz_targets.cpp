@@ -12,6 +12,8 @@
 #include "import/chemkin_mechanism.hpp"
 #include "import/model_files.hpp"
 #include "input/model_file.hpp"
+#include "input/rate_definitions_file.hpp"
+#include "model/rate_expressions.hpp"
 #include "input/names_file.hpp"
 #include "input/parameter_file.hpp"
 #include "input/periodic_table.hpp"
@@ -194,12 +196,35 @@ Outcome ChemkinImport(const std::string& input) {
   return Outcome::kRead;
 }
 
+// The rate definitions file (first part) and a model file whose rate
+// constants may be expressions (second part), compiled and evaluated once for
+// a small species set in molecules per cm^3.
+Outcome RateExpressions(const std::string& input) {
+  const auto parts = Parts(input, 2);
+  Run& run = FuzzRun::Fresh();
+  run.sw.ignore_mass = true;
+  run.settings.concunits = kMoleculesPerCm3;
+  std::istringstream species("NO\t0\t1e10\tY\t0\tN\tN\nNO2\t0\t1e9\tY\t0\tN\tN\nO3\t0\t1e12\tY\t0\tN\tN\n"
+                             "CH3O2\t0\t1e8\tY\t0\tN\tN\n");
+  std::istringstream definitions(parts[0]), model(parts[1]);
+  return Orderly([&] {
+    ReadSpeciesLines(run, species);
+    ReadRateDefinitionLines(run, definitions, "RATES.DAT");
+    ReadModelLines(run, model);
+    CompileNetwork(run);
+    CompileRateExpressions(run);
+    double* x = run.store.net.state.data();
+    for (int s = 3; s <= run.store.rspec; ++s) x[s] = run.store.conc[s];
+    EvaluateRateExpressions(run, x);
+  });
+}
+
 }  // namespace
 
-const NamedTarget kTargets[8] = {
+const NamedTarget kTargets[9] = {
     {"parameter_file", ParameterFile}, {"species_file", SpeciesFile}, {"model_file", ModelFile},
     {"names_file", NamesFile},         {"profiles", Profiles},        {"thermo", Thermo},
-    {"fit_data", FitData},             {"chemkin_import", ChemkinImport},
+    {"fit_data", FitData},             {"chemkin_import", ChemkinImport}, {"rate_expressions", RateExpressions},
 };
 
 Target FindTarget(std::string_view name) {

@@ -33,7 +33,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=8}
 ./scripts/install_debian_package.sh clang clang++
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNAVEL_FUZZ=ON \
   -DTARNAVEL_TESTS=OFF >/dev/null
-targets=(parameter_file species_file model_file names_file profiles thermo fit_data chemkin_import)
+targets=(parameter_file species_file model_file names_file profiles thermo fit_data chemkin_import rate_expressions)
 if [ "$#" -gt 0 ]; then targets=("$@"); fi
 cmake --build build-fuzz -j"$jobs" --target "${targets[@]/#/fuzz_}"
 
@@ -62,6 +62,11 @@ seed() {
     thermo)
       { cat $data/gri30/THERM.DAT | sed 's/gri30_thermo.dat/DB.DAT/; /h2o2_free/d'; printf '\0'; cat $data/gri30/gri30_thermo.dat; } >"$dir/0" ;;
     fit_data) printf '# time\tA\n0\t1\n10\t0.5\n20\t0.25\nEND\n' >"$dir/0" ;;
+    rate_expressions)
+      { printf 'SET\tPRESSURE\t101325\nSET\tH2O\t4e17\nSET\tLATITUDE\t51.5\nSET\tLONGITUDE\t-0.1\n'
+        printf 'SET\tSTART\t2020-06-21T12:00:00\nDEFINE\tK10\t1.0D-31*M*(TEMP/300)@-1.6\nDEFINE\tKRO2\t2.7D-12*EXP(360/TEMP)\n'
+        printf 'SUM\tRO2\tCH3O2 C2H5O2\nJ\t4\t1.165D-02\t0.244\t0.267\n'; printf '\0'
+        printf 'J<4>\tNO2 ==> NO + O3\nKRO2*RO2\tCH3O2 ==> NO\nK10/(1+SQRT(H2O))\tNO + O3 ==> NO2\n'; } >"$dir/0" ;;
     chemkin_import)
       cp $data/chemkin/h2o2.inp "$dir/$((n++))"
       { cat $data/chemkin/gri30.inp; printf '\0'; cat $data/gri30/gri30_thermo.dat; } >"$dir/$((n++))"
