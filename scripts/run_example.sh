@@ -31,6 +31,17 @@ mkdir -p "$methane_dir"
 (cd "$methane_dir" && ../tarnavel_large -QUIET -THERM -ig:mass)
 echo "Methane-air ignition results are in $(cd "$methane_dir" && pwd)/CONC.TXT"
 
+# The MCM ethene subset through a summer day, imported from its FACSIMILE
+# export with its rate expressions, RO2 sum and photolysis under the sun.
+day_dir=../example-mcm-day
+rm -rf "$day_dir"
+../tarnavel_import ../../examples/mcm_summer_day/ethene.fac --out "$day_dir" \
+  --initial ../../examples/mcm_summer_day/initial.config --temperature 293 --pressure 1013mbar --rh 60 \
+  --latitude 51.5 --longitude -0.12 --start 2010-07-01T00:00:00 --time 86400 --step 900 \
+  --title "MCM ethene subset through a summer day in London" >/dev/null
+(cd "$day_dir" && ../tarnavel_large -QUIET -ig:mass -ig:warn)
+echo "The MCM summer day is in $(cd "$day_dir" && pwd)/CONC.TXT"
+
 # GNU parallel runs the cases of scripts/tarnavel_sweep.
 have_parallel=yes
 ../../scripts/install_debian_package.sh parallel parallel || {
@@ -75,4 +86,10 @@ echo "Picture of the major species: $(pwd)/urban.png"
   ../../scripts/tarnavel_plot --species CH4,O2,H2O,CO2,CO,OH --logy --title "Methane-air ignition" \
     --ylabel "Concentration (mol/cm^3)" --out species.png
   echo "Pictures of the flame: $(pwd)/temperature.png and $(pwd)/species.png"
+)
+(
+  cd "$day_dir"
+  ../../scripts/tarnavel_plot --species O3,NO,NO2,OH,HO2 --logy --title "MCM ethene subset, 1 July in London" \
+    --ylabel "Concentration (molecules/cm^3)" --out day.png
+  echo "Picture of the summer day: $(pwd)/day.png"
 )
