@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <sstream>
@@ -165,6 +166,113 @@ TEST(RateExpressions, FaultsStopWithTheirMessages) {
   dir.Write("SPECIES.DAT", "NO\t0\t1e10\tY\t0\tN\tN\nNO2\t0\t0\tY\t0\tN\tN\n");
   dir.Write("MODEL.DAT", "abc\tNO ==> NO2\n");
   EXPECT_TRUE(RunIn(dir, {"-QUIET"}).Contains("  FATAL Error #  88"));
+}
+
+// The peroxy-radical model: R1O2 and R2O2 react with their total.
+void WritePeroxyModel(const TempDir& dir, const std::string& first_k) {
+  dir.Write("PARM.DAT", Parameters(3600, 60, "1.0E-9"));
+  dir.Write("SPECIES.DAT",
+            "# Species\tResidence\tInitial\tDisplay\tExternal\tSSA\tFile\nR1O2\t0\t1e9\tY\t0\tN\tN\n"
+            "R2O2\t0\t5e8\tY\t0\tN\tN\nP\t0\t0\tY\t0\tN\tN\n");
+  dir.Write("MODEL.DAT", "# k\treaction\n" + first_k + "\tR1O2 ==> P\n2*KR*RO2\tR2O2 ==> P\n");
+  dir.Write("RATES.DAT", "DEFINE\tKR\t1.0D-12\nSUM\tRO2\tR1O2 R2O2\n");
+}
+
+// R1O2 and R2O2 after `seconds` with the first rate constant times `factor`,
+// by classical Runge-Kutta in small steps.
+std::pair<double, double> PeroxyReference(double factor, double seconds) {
+  double a = 1e9, b = 5e8;
+  const auto f = [factor](double x, double y, double& fx, double& fy) {
+    fx = -factor * 1e-12 * (x + y) * x;
+    fy = -2e-12 * (x + y) * y;
+  };
+  const double h = 0.5;
+  for (int i = 0; i < static_cast<int>(seconds / h + 0.5); ++i) {
+    double k1a, k1b, k2a, k2b, k3a, k3b, k4a, k4b;
+    f(a, b, k1a, k1b);
+    f(a + h / 2 * k1a, b + h / 2 * k1b, k2a, k2b);
+    f(a + h / 2 * k2a, b + h / 2 * k2b, k3a, k3b);
+    f(a + h * k3a, b + h * k3b, k4a, k4b);
+    a += h / 6 * (k1a + 2 * k2a + 2 * k3a + k4a);
+    b += h / 6 * (k1b + 2 * k2b + 2 * k3b + k4b);
+  }
+  return {a, b};
+}
+
+TEST(RateExpressions, SensitivityAndFitTakeTheFactorOnAnExpression) {
+  // The sensitivity of R1O2 at 3600 s to the first rate constant (the factor
+  // on its expression), against finite differences of the reference.
+  TempDir dir;
+  WritePeroxyModel(dir, "KR*RO2");
+  const ProgramResult sensit = RunIn(dir, {"-QUIET", "-ig:mass", "-SENSIT:1:TIMES,3600"});
+  ASSERT_EQ(sensit.status, 0) << sensit.out;
+  const std::vector<std::string> rows = SplitLines(dir.Read("SENSIT01.TXT"));
+  ASSERT_GE(rows.size(), 3u);
+  std::istringstream row(rows[2]);
+  std::string label, value;
+  std::getline(row, label, '\t');
+  std::getline(row, value, '\t');
+  const double base = PeroxyReference(1.0, 3600).first;
+  const double expected = (PeroxyReference(1.05, 3600).first - PeroxyReference(0.95, 3600).first) / (0.1 * base);
+  EXPECT_NEAR(std::stod(value), expected, 1e-4 * std::fabs(expected)) << rows[2];
+
+  // Data made with the first rate constant doubled are fitted back through the
+  // factor a mark on the expression fits.
+  WritePeroxyModel(dir, "2*KR*RO2");
+  ASSERT_EQ(RunIn(dir, {"-QUIET", "-ig:mass"}).status, 0);
+  std::string data = dir.Read("CONC.TXT");
+  data.replace(0, data.find('\t'), "Time");
+  dir.Write("FITDATA.TXT", data);
+  WritePeroxyModel(dir, "KR*RO2?");
+  const ProgramResult fit = RunIn(dir, {"-QUIET", "-ig:mass", "-FIT:1"});
+  ASSERT_EQ(fit.status, 0) << fit.out;
+  const std::string report = dir.Read("OPTOUT.TXT");
+  const size_t at = report.find(" optimized to:");
+  ASSERT_NE(at, std::string::npos) << report;
+  EXPECT_NEAR(std::stod(report.substr(at + 14)), 2.0, 0.01);
+}
+
+TEST(RateExpressions, OperatorsAndTheSunGiveTheRateConstants) {
+  // Reaction 1 takes an expression with every operator and function, reaction
+  // 2 the photolysis rate J<90> = 1 x cos(X)^1 x exp(0): the cosine of the
+  // solar zenith angle itself. Greenwich (51.48 N) at 12:00 UTC on the June
+  // solstice of 2020: the published solar position (NOAA's calculator) has the
+  // sun 61.96 degrees high, a zenith angle of 28.04 degrees; at midnight it is
+  // below the horizon.
+  const double t = 288.0;  // the parameter file's temperature
+  const double expected = (std::pow(2.0, std::pow(3.0, 0.5)) - -1.5 / 4 +
+                           std::exp(std::log(3.0)) * std::pow(std::log10(1000.0), std::pow(2.0, 0.5)) + std::sqrt(t)) *
+                          1e-12;
+  for (const char* start : {"2020-06-21T12:00:00", "2020-06-21T00:00:00"}) {
+    SCOPED_TRACE(start);
+    TempDir dir;
+    dir.Write("PARM.DAT", Parameters(1, 1, "1.0E-8"));
+    dir.Write("SPECIES.DAT", "A\t0\t1e9\tY\t0\tN\tN\nB\t0\t0\tY\t0\tN\tN\nC\t0\t1e9\tY\t0\tN\tN\nD\t0\t0\tY\t0\tN\tN\n");
+    dir.Write("MODEL.DAT",
+              "(2**3**0.5 - -1.5/4 + EXP(LOG(3)) * LOG10(1000) @ 2 ^ 0.5 + SQRT(TEMP))*1D-12\tA ==> B\nJ<90>\tC ==> D\n");
+    dir.Write("RATES.DAT", std::string("SET\tLATITUDE\t51.48\nSET\tLONGITUDE\t0\nSET\tSTART\t") + start +
+                               "\nJ\t90\t1\t1\t0\n");
+    const ProgramResult r = RunIn(dir, {"-QUIET", "-ig:mass", "-o:N:N:N:Y"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    // SYSTEMOUT.TXT: time, temperature, reaction number, k(f), ...
+    std::map<int, double> k;
+    for (const std::string& line : SplitLines(dir.Read("SYSTEMOUT.TXT"))) {
+      std::istringstream in(line);
+      std::string time, temperature, number, value;
+      std::getline(in, time, '\t');
+      std::getline(in, temperature, '\t');
+      std::getline(in, number, '\t');
+      std::getline(in, value, '\t');
+      if (k.size() < 2 && std::isdigit(static_cast<unsigned char>(number.back()))) k[std::stoi(number)] = std::stod(value);
+    }
+    ASSERT_EQ(k.size(), 2u);
+    EXPECT_NEAR(k.at(1), expected, 1e-5 * expected);
+    if (std::string(start).find("T12") != std::string::npos) {
+      EXPECT_NEAR(std::acos(k.at(2)) * 180.0 / M_PI, 28.04, 0.15);
+    } else {
+      EXPECT_EQ(k.at(2), 0.0);
+    }
+  }
 }
 
 }  // namespace
