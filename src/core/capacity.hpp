@@ -1,6 +1,7 @@
 #pragma once
-// Capacity limits of the model store. The two programs are built from the same
-// sources and differ only in which of these sets main() hands to the driver.
+// Capacity limits of the model store. The three programs are built from the
+// same sources and differ only in which of these sets main() hands to the
+// driver.
 
 namespace tarnavel {
 
@@ -18,6 +19,11 @@ struct Capacity {
 // several hundred bracket groups (JetSurF 2.0 about 800).
 inline constexpr Capacity kLargeCapacity{950, 8900, 2 * 8900, 2000};
 inline constexpr Capacity kStandardCapacity{90, 856, 300, 70};
+// The extra-large build holds the whole Master Chemical Mechanism (5,833
+// species, 17,590 reactions once those with four products are split, OH in
+// 6,718 terms) with room to spare; every index stays within a 16-bit signed
+// integer, and it holds every model the large build holds.
+inline constexpr Capacity kXlCapacity{8000, 32000, 32000, 4000};
 
 // Limits common to both builds.
 // Species slots of one side of a reaction. Both sides hold the same number, so

@@ -1,5 +1,6 @@
-// Entry point of both programs. TARNAVEL_LARGE_BUILD selects the capacity
-// constants; nothing else differs between the two.
+// Entry point of the three programs. TARNAVEL_XL_BUILD and
+// TARNAVEL_LARGE_BUILD select the capacity constants; nothing else differs
+// between them.
 
 #include <iostream>
 #include <string>
@@ -10,7 +11,9 @@
 #include "driver/run_driver.hpp"
 
 int main(int argc, char** argv) {
-#if TARNAVEL_LARGE_BUILD
+#if TARNAVEL_XL_BUILD
+  constexpr tarnavel::Capacity capacity = tarnavel::kXlCapacity;
+#elif TARNAVEL_LARGE_BUILD
   constexpr tarnavel::Capacity capacity = tarnavel::kLargeCapacity;
 #else
   constexpr tarnavel::Capacity capacity = tarnavel::kStandardCapacity;

@@ -36,6 +36,7 @@ class TempDir {
 
 inline const char* kLargeExe = TARNAVEL_LARGE_EXE;
 inline const char* kStandardExe = TARNAVEL_STANDARD_EXE;
+inline const char* kXlExe = TARNAVEL_XL_EXE;
 
 // Runs `exe` with `args` in `dir`, feeding `input` on standard input.
 ProgramResult RunIn(const TempDir& dir, const std::vector<std::string>& args,

@@ -82,9 +82,35 @@ TEST(Startup, EachProgramNamesItsOwnCapacity) {
   TempDir dir;
   WriteSmallModel(dir);
   ProgramResult large = RunIn(dir, {"-QUIET"});
+  const std::string large_rows = dir.Read("CONC.TXT");
   ProgramResult standard = RunIn(dir, {"-QUIET"}, "", kStandardExe);
+  ProgramResult xl = RunIn(dir, {"-QUIET"}, "", kXlExe);
   EXPECT_EQ(large.lines[1], " Version 1.0, built for 950 species and 8900 reactions");
   EXPECT_EQ(standard.lines[1], " Version 1.0, built for 90 species and 856 reactions");
+  EXPECT_EQ(xl.lines[1], " Version 1.0, built for 8000 species and 32000 reactions");
+  EXPECT_EQ(dir.Read("CONC.TXT"), large_rows);  // the same run, whatever the build
+}
+
+TEST(Startup, TheExtraLargeBuildTakesWhatTheLargeOneRefuses) {
+  // A chain of 1200 species, S1 ==> S2 ==> ... : beyond the large build's 950.
+  TempDir dir;
+  std::string species = "# Species\tResidence\tInitial\tDisplay\tExternal\tSSA\tFile\n", model = "# k\treaction\n";
+  for (int i = 1; i <= 1200; ++i) {
+    species += "S" + std::to_string(i) + "\t0\t" + (i == 1 ? "1" : "0") + "\t" + (i % 100 == 0 ? "Y" : "N") + "\t0\tN\tN\n";
+    if (i < 1200) model += "1\tS" + std::to_string(i) + " ==> S" + std::to_string(i + 1) + "\n";
+  }
+  dir.Write("SPECIES.DAT", species);
+  dir.Write("MODEL.DAT", model);
+  dir.Write("PARM.DAT", "1.0E-10\t1\tJ\tMOL/L\t0\n298\tNO\t0\t0\t0\n0\t0\t0\t10\t0\nNone1\t1\t1\t1.0E-6\t0\n0\t0\t0\t0\t0\n");
+  const ProgramResult large = RunIn(dir, {"-QUIET", "-ig:mass"});
+  EXPECT_NE(large.status, 0);
+  EXPECT_TRUE(large.Contains("  FATAL Error #  21")) << large.out;
+  const ProgramResult xl = RunIn(dir, {"-QUIET", "-ig:mass"}, "", kXlExe);
+  ASSERT_EQ(xl.status, 0) << xl.out;
+  // The run reaches its end time.
+  const std::vector<std::string> rows = SplitLines(dir.Read("CONC.TXT"));
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows.back().substr(0, 14), "  0.100000E+02");
 }
 
 TEST(Startup, AnUnwritableWorkingDirectoryStopsWithFatal38) {
