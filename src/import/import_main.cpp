@@ -41,7 +41,7 @@ constexpr const char* kUsage =
     "                       [--temperature K] [--pressure P[Pa|mbar|hPa|atm|bar]] [--h2o C | --rh PERCENT]\n"
     "                       [--latitude DEG] [--longitude DEG | --longitude-west DEG]\n"
     "                       [--start YYYY-MM-DDTHH:MM:SS] [--declination DEG[rad]] [--jfac F | --no-photolysis]\n"
-    "                       [--time S] [--step S] [--accuracy EPS] [--title TEXT] [--out DIR]\n"
+    "                       [--time S] [--step S] [--accuracy EPS] [--title TEXT] [--out DIR] [--for xl]\n"
     "\n"
     "A Master Chemical Mechanism export (FACSIMILE .fac, KPP .kpp or .eqn; any other extension is read as\n"
     "CHEMKIN-II) is written to MODEL.DAT, SPECIES.DAT, PARM.DAT and RATES.DAT with its rate constants as\n"
@@ -55,6 +55,7 @@ constexpr const char* kUsage =
     "  --start DATE          UTC date and time at run time 0, YYYY-MM-DDTHH:MM:SS\n"
     "  --declination DEG     a fixed solar declination (a value ending in rad is in radians)\n"
     "  --jfac F              factor on every photolysis rate; --no-photolysis is --jfac 0\n"
+    "  --for xl              check the size against tarnavel_xl instead of tarnavel_large\n"
     "  --temperature K (default 298.15), --pressure (default 101325 Pa), --time S (default 3600),\n"
     "  --step S (default a hundredth of the time), --accuracy EPS (default 1E-06)\n";
 
@@ -223,6 +224,9 @@ int ImportMcm(const std::string& mechanism, McmForm form, const Options& given) 
       options.accuracy = Positive(arg, value);
     } else if (arg == "--title") {
       options.title = value;
+    } else if (arg == "--for") {
+      if (value != "xl" && value != "large") throw ImportError(arg, 0, "\"" + value + "\" is no program: large or xl");
+      options.extra_large = value == "xl";
     } else {
       throw ImportError(arg, 0, "an option of CHEMKIN imports, not of Master Chemical Mechanism ones");
     }
@@ -254,7 +258,7 @@ int main(int argc, char** argv) {
       "--time",   "--step",        "--accuracy",     "--constant-pressure", "--title",
       "--units",  "--database",    "--coefficients", "--initial",           "--constant",
       "--h2o",    "--rh",          "--latitude",     "--longitude",         "--longitude-west",
-      "--start",  "--declination", "--jfac",         "--no-photolysis"};
+      "--start",  "--declination", "--jfac",         "--no-photolysis",     "--for"};
   std::string mechanism;
   Options given;
   try {

@@ -297,18 +297,19 @@ FileSet TranslateMcmMechanism(const McmMechanism& mech, const McmOptions& option
   const bool losses = std::any_of(mech.reactions.begin(), mech.reactions.end(),
                                   [](const McmReaction& r) { return r.products.empty(); });
   const std::string sink = losses ? SinkName(mech) : "";
-  const Capacity cap = kLargeCapacity;
+  const Capacity cap = options.extra_large ? kXlCapacity : kLargeCapacity;
+  const std::string build = options.extra_large ? "the extra-large build (tarnavel_xl)" : "the large build";
   const int species = static_cast<int>(mech.species.size()) + (losses ? 1 : 0);
   if (species + 2 > cap.max_species)
-    throw ImportError(
-        mech.file, 0,
-        std::to_string(species) + " species; the large build holds " + std::to_string(cap.max_species - 2));
+    throw ImportError(mech.file, 0,
+                      std::to_string(species) + " species; " + build + " holds " + std::to_string(cap.max_species - 2) +
+                          (options.extra_large ? "" : " (--for xl: tarnavel_xl holds more)"));
   int records = 0;
   FileSet files;
   files.emplace_back("MODEL.DAT", ModelFile(mech, options, sink, records, made));
   if (records > cap.max_reactions)
     throw ImportError(mech.file, 0,
-                      std::to_string(records) + " reactions with their companions; the large build holds " +
+                      std::to_string(records) + " reactions with their companions; " + build + " holds " +
                           std::to_string(cap.max_reactions));
   files.emplace_back("SPECIES.DAT", SpeciesFile(mech, options, sink));
   files.emplace_back("PARM.DAT", ParameterFile(options));

@@ -41,6 +41,7 @@ struct McmOptions {
   double span = 3600.0;                       // simulated time, s
   double output_step = 0.0;                   // output interval, s; 0: a hundredth of the span
   double accuracy = 1.0e-6;
+  bool extra_large = false;                   // sized for tarnavel_xl rather than tarnavel_large
   std::vector<SpeciesValue> initial;   // initial concentrations
   std::vector<SpeciesValue> constant;  // species held constant (no value: at the initial one)
 };

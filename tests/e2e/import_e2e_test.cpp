@@ -140,5 +140,20 @@ TEST(ImportCommand, RefusesWhatAnMcmImportCannotTake) {
   }
 }
 
+TEST(ImportCommand, AMechanismBeyondTheLargeBuildImportsForTheExtraLargeOne) {
+  // A chain of 1100 species: more than tarnavel_large holds.
+  std::string fac;
+  for (int i = 1; i < 1100; ++i) fac += "% 1.0D-3 : S" + std::to_string(i) + " = S" + std::to_string(i + 1) + " ;\n";
+  TempDir dir;
+  dir.Write("chain.fac", fac);
+  const ProgramResult large = RunIn(dir, {"chain.fac", "--out", "run"}, "", TARNAVEL_IMPORT_EXE);
+  EXPECT_EQ(large.status, 1);
+  EXPECT_TRUE(large.Contains("1100 species; the large build holds 948 (--for xl: tarnavel_xl holds more)")) << large.out;
+  EXPECT_FALSE(dir.Exists("run"));
+  const ProgramResult xl = RunIn(dir, {"chain.fac", "--out", "run", "--for", "xl"}, "", TARNAVEL_IMPORT_EXE);
+  ASSERT_EQ(xl.status, 0) << xl.out;
+  EXPECT_TRUE(dir.Exists("run/MODEL.DAT"));
+}
+
 }  // namespace
 }  // namespace tarnavel::e2e
