@@ -10,9 +10,12 @@
 #include "core/stop.hpp"
 #include "fit/fit_data.hpp"
 #include "import/chemkin_mechanism.hpp"
+#include "import/mcm_mechanism.hpp"
+#include "import/mcm_model_files.hpp"
 #include "import/model_files.hpp"
 #include "input/model_file.hpp"
 #include "input/rate_definitions_file.hpp"
+#include "input/requested_times.hpp"
 #include "model/rate_expressions.hpp"
 #include "input/names_file.hpp"
 #include "input/parameter_file.hpp"
@@ -219,12 +222,41 @@ Outcome RateExpressions(const std::string& input) {
   });
 }
 
+// A Master Chemical Mechanism export (first part), read as FACSIMILE and as
+// KPP, with a file of rate coefficients (second part), translated as the
+// importer does.
+Outcome McmImport(const std::string& input) {
+  using namespace tarnavel::import;
+  const auto parts = Parts(input, 2);
+  Outcome worst = Outcome::kRead;
+  for (McmForm form : {McmForm::kFacsimile, McmForm::kKpp}) {
+    try {
+      McmMechanism mech = form == McmForm::kFacsimile ? ReadFacsimile(parts[0], "fuzz.fac") : ReadKpp(parts[0], "fuzz.kpp");
+      if (!parts[1].empty()) ReadRateCoefficients(mech, parts[1], "fuzz.f90");
+      CompleteMechanism(mech);
+      TranslateMcmMechanism(mech, McmOptions{}, nullptr);
+    } catch (const ImportError&) {
+      worst = Outcome::kOrderlyStop;
+    }
+  }
+  return worst;
+}
+
+// A file of times for -TIMES: in a run of 100 s.
+Outcome TimesFile(const std::string& input) {
+  WriteFile("TIMES.TXT", input);
+  Run& run = FuzzRun::Fresh();
+  run.settings.simlen = 100.0;
+  return Orderly([&] { RequestedTimes(run, "TIMES.TXT"); });
+}
+
 }  // namespace
 
-const NamedTarget kTargets[9] = {
+const NamedTarget kTargets[11] = {
     {"parameter_file", ParameterFile}, {"species_file", SpeciesFile}, {"model_file", ModelFile},
     {"names_file", NamesFile},         {"profiles", Profiles},        {"thermo", Thermo},
     {"fit_data", FitData},             {"chemkin_import", ChemkinImport}, {"rate_expressions", RateExpressions},
+    {"mcm_import", McmImport},         {"times_file", TimesFile},
 };
 
 Target FindTarget(std::string_view name) {

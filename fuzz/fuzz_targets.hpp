@@ -25,7 +25,7 @@ struct NamedTarget {
 
 // Every target, by the name of its program (fuzz_<name>) and of its folder of
 // regression inputs.
-extern const NamedTarget kTargets[9];
+extern const NamedTarget kTargets[11];
 
 // The target of that name; nullptr when there is none.
 Target FindTarget(std::string_view name);

@@ -33,7 +33,8 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=8}
 ./scripts/install_debian_package.sh clang clang++
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNAVEL_FUZZ=ON \
   -DTARNAVEL_TESTS=OFF >/dev/null
-targets=(parameter_file species_file model_file names_file profiles thermo fit_data chemkin_import rate_expressions)
+targets=(parameter_file species_file model_file names_file profiles thermo fit_data chemkin_import rate_expressions
+         mcm_import times_file)
 if [ "$#" -gt 0 ]; then targets=("$@"); fi
 cmake --build build-fuzz -j"$jobs" --target "${targets[@]/#/fuzz_}"
 
@@ -62,6 +63,11 @@ seed() {
     thermo)
       { cat $data/gri30/THERM.DAT | sed 's/gri30_thermo.dat/DB.DAT/; /h2o2_free/d'; printf '\0'; cat $data/gri30/gri30_thermo.dat; } >"$dir/0" ;;
     fit_data) printf '# time\tA\n0\t1\n10\t0.5\n20\t0.25\nEND\n' >"$dir/0" ;;
+    mcm_import)
+      cp $data/atchem2/spec_model_1/spec_model_1.fac "$dir/$((n++))"
+      cp $data/mcm/env_model_1.fac "$dir/$((n++))"
+      { cat $data/mcm/small.kpp; printf '\0'; cat $data/mcm/small_coefficients.f90; } >"$dir/$((n++))" ;;
+    times_file) printf '# hours\n0, 3.5\n7\t1e1\n60 100\n' >"$dir/0" ;;
     rate_expressions)
       { printf 'SET\tPRESSURE\t101325\nSET\tH2O\t4e17\nSET\tLATITUDE\t51.5\nSET\tLONGITUDE\t-0.1\n'
         printf 'SET\tSTART\t2020-06-21T12:00:00\nDEFINE\tK10\t1.0D-31*M*(TEMP/300)@-1.6\nDEFINE\tKRO2\t2.7D-12*EXP(360/TEMP)\n'

@@ -63,30 +63,27 @@ StepEnd Quantity(const Run& run, const IgnitionTracker& tr, const IgnitionCriter
   return q;
 }
 
-// Takes one accepted step end into a criterion.
+// Keeps the larger of the criterion's best so far and a candidate.
+void KeepLarger(IgnitionCriterion& c, double time, double value) {
+  if (value > c.value) {
+    c.time = time;
+    c.value = value;
+  }
+}
+
+// Takes one accepted step end into a criterion: a maximum inside the step,
+// then the step end itself.
 void Advance(IgnitionTracker& tr, IgnitionCriterion& c, const StepEnd& now) {
   const StepEnd& before = c.last;
   double time = 0.0, value = 0.0;
   switch (c.kind) {
     case IgnitionKind::kMaxTemperatureRate:
-      if (MaximumRateBetween(before, now, time, value) && value > c.value) {
-        c.time = time;
-        c.value = value;
-      }
-      if (now.rate > c.value) {
-        c.time = now.time;
-        c.value = now.rate;
-      }
+      if (MaximumRateBetween(before, now, time, value)) KeepLarger(c, time, value);
+      KeepLarger(c, now.time, now.rate);
       break;
     case IgnitionKind::kMaxConcentration:
-      if (MaximumBetween(before, now, time, value) && value > c.value) {
-        c.time = time;
-        c.value = value;
-      }
-      if (now.value > c.value) {
-        c.time = now.time;
-        c.value = now.value;
-      }
+      if (MaximumBetween(before, now, time, value)) KeepLarger(c, time, value);
+      KeepLarger(c, now.time, now.value);
       break;
     case IgnitionKind::kTemperatureRise: {
       const double level = tr.start_temperature + kIgnitionRise;

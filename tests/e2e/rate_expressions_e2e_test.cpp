@@ -90,6 +90,37 @@ TEST(RateExpressions, OzoneBoxThroughSunsetMatchesThePeer) {
   }
 }
 
+// The peroxy-radical model: R1O2 and R2O2 react with their total.
+void WritePeroxyModel(const TempDir& dir, const std::string& first_k) {
+  dir.Write("PARM.DAT", Parameters(3600, 60, "1.0E-9"));
+  dir.Write("SPECIES.DAT",
+            "# Species\tResidence\tInitial\tDisplay\tExternal\tSSA\tFile\nR1O2\t0\t1e9\tY\t0\tN\tN\n"
+            "R2O2\t0\t5e8\tY\t0\tN\tN\nP\t0\t0\tY\t0\tN\tN\n");
+  dir.Write("MODEL.DAT", "# k\treaction\n" + first_k + "\tR1O2 ==> P\n2*KR*RO2\tR2O2 ==> P\n");
+  dir.Write("RATES.DAT", "DEFINE\tKR\t1.0D-12\nSUM\tRO2\tR1O2 R2O2\n");
+}
+
+// R1O2 and R2O2 after `seconds` with the first rate constant times `factor`,
+// by classical Runge-Kutta in small steps.
+std::pair<double, double> PeroxyReference(double factor, double seconds) {
+  double a = 1e9, b = 5e8;
+  const auto f = [factor](double x, double y, double& fx, double& fy) {
+    fx = -factor * 1e-12 * (x + y) * x;
+    fy = -2e-12 * (x + y) * y;
+  };
+  const double h = 0.5;
+  for (int i = 0; i < static_cast<int>(seconds / h + 0.5); ++i) {
+    double k1a, k1b, k2a, k2b, k3a, k3b, k4a, k4b;
+    f(a, b, k1a, k1b);
+    f(a + h / 2 * k1a, b + h / 2 * k1b, k2a, k2b);
+    f(a + h / 2 * k2a, b + h / 2 * k2b, k3a, k3b);
+    f(a + h * k3a, b + h * k3b, k4a, k4b);
+    a += h / 6 * (k1a + 2 * k2a + 2 * k3a + k4a);
+    b += h / 6 * (k1b + 2 * k2b + 2 * k3b + k4b);
+  }
+  return {a, b};
+}
+
 TEST(RateExpressions, PeroxyRadicalSumFollowsItsSpecies) {
   // R1O2 and R2O2 react with the total of both, k RO2; XO2 of the published
   // list is not in this model and counts for nothing.
@@ -102,22 +133,7 @@ TEST(RateExpressions, PeroxyRadicalSumFollowsItsSpecies) {
   dir.Write("RATES.DAT", "DEFINE\tKR\t1.0D-12\nSUM\tRO2\tR1O2 XO2\nSUM\tRO2\tR2O2\n");
   const ProgramResult r = RunIn(dir, {"-QUIET", "-ig:mass", "-TIMES:3600"});
   ASSERT_EQ(r.status, 0) << r.out;
-  // The same system by classical Runge-Kutta in small steps.
-  double a = 1e9, b = 5e8;
-  const auto f = [](double x, double y, double& fx, double& fy) {
-    fx = -1e-12 * (x + y) * x;
-    fy = -2e-12 * (x + y) * y;
-  };
-  const double h = 0.5;
-  for (int i = 0; i < 7200; ++i) {
-    double k1a, k1b, k2a, k2b, k3a, k3b, k4a, k4b;
-    f(a, b, k1a, k1b);
-    f(a + h / 2 * k1a, b + h / 2 * k1b, k2a, k2b);
-    f(a + h / 2 * k2a, b + h / 2 * k2b, k3a, k3b);
-    f(a + h * k3a, b + h * k3b, k4a, k4b);
-    a += h / 6 * (k1a + 2 * k2a + 2 * k3a + k4a);
-    b += h / 6 * (k1b + 2 * k2b + 2 * k3b + k4b);
-  }
+  const auto [a, b] = PeroxyReference(1.0, 3600);
   const auto ours = ReadAtTimes(dir.Read("ATTIMES.TXT"));
   EXPECT_NEAR(ours.at(3600).at("R1O2"), a, 1e-7 * a);
   EXPECT_NEAR(ours.at(3600).at("R2O2"), b, 1e-7 * b);
@@ -166,37 +182,6 @@ TEST(RateExpressions, FaultsStopWithTheirMessages) {
   dir.Write("SPECIES.DAT", "NO\t0\t1e10\tY\t0\tN\tN\nNO2\t0\t0\tY\t0\tN\tN\n");
   dir.Write("MODEL.DAT", "abc\tNO ==> NO2\n");
   EXPECT_TRUE(RunIn(dir, {"-QUIET"}).Contains("  FATAL Error #  88"));
-}
-
-// The peroxy-radical model: R1O2 and R2O2 react with their total.
-void WritePeroxyModel(const TempDir& dir, const std::string& first_k) {
-  dir.Write("PARM.DAT", Parameters(3600, 60, "1.0E-9"));
-  dir.Write("SPECIES.DAT",
-            "# Species\tResidence\tInitial\tDisplay\tExternal\tSSA\tFile\nR1O2\t0\t1e9\tY\t0\tN\tN\n"
-            "R2O2\t0\t5e8\tY\t0\tN\tN\nP\t0\t0\tY\t0\tN\tN\n");
-  dir.Write("MODEL.DAT", "# k\treaction\n" + first_k + "\tR1O2 ==> P\n2*KR*RO2\tR2O2 ==> P\n");
-  dir.Write("RATES.DAT", "DEFINE\tKR\t1.0D-12\nSUM\tRO2\tR1O2 R2O2\n");
-}
-
-// R1O2 and R2O2 after `seconds` with the first rate constant times `factor`,
-// by classical Runge-Kutta in small steps.
-std::pair<double, double> PeroxyReference(double factor, double seconds) {
-  double a = 1e9, b = 5e8;
-  const auto f = [factor](double x, double y, double& fx, double& fy) {
-    fx = -factor * 1e-12 * (x + y) * x;
-    fy = -2e-12 * (x + y) * y;
-  };
-  const double h = 0.5;
-  for (int i = 0; i < static_cast<int>(seconds / h + 0.5); ++i) {
-    double k1a, k1b, k2a, k2b, k3a, k3b, k4a, k4b;
-    f(a, b, k1a, k1b);
-    f(a + h / 2 * k1a, b + h / 2 * k1b, k2a, k2b);
-    f(a + h / 2 * k2a, b + h / 2 * k2b, k3a, k3b);
-    f(a + h * k3a, b + h * k3b, k4a, k4b);
-    a += h / 6 * (k1a + 2 * k2a + 2 * k3a + k4a);
-    b += h / 6 * (k1b + 2 * k2b + 2 * k3b + k4b);
-  }
-  return {a, b};
 }
 
 TEST(RateExpressions, SensitivityAndFitTakeTheFactorOnAnExpression) {
