@@ -1,10 +1,33 @@
 #include "integrate/dense_matrix.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/run.hpp"
 
 namespace tarnavel {
+
+void Matrix::UsePattern(const std::vector<std::vector<int>>& columns_of_row) {
+  const int n = static_cast<int>(columns_of_row.size());
+  row_start_.assign(1, 0);
+  columns_.clear();
+  for (const auto& cols : columns_of_row) {
+    columns_.insert(columns_.end(), cols.begin(), cols.end());
+    row_start_.push_back(static_cast<int>(columns_.size()));
+  }
+  // The dense block is released before the entries are allocated.
+  std::vector<double>().swap(data_);
+  data_.assign(columns_.size() + 1, 0.0);
+  capacity_ = n;
+  sparse_ = true;
+}
+
+int Matrix::Find(int i, int j) const {
+  const int* first = columns_.data() + row_start_[i];
+  const int* last = columns_.data() + row_start_[i + 1];
+  const int* at = std::lower_bound(first, last, j);
+  return at != last && *at == j ? static_cast<int>(at - columns_.data()) : -1;
+}
 
 void LuDecompose(Run& run, Matrix& a, int n, int* pivot, double* scale, int* columns) {
   for (int i = 0; i < n; ++i) {

@@ -1,9 +1,11 @@
 #pragma once
-// Dense square matrices of a fixed capacity and their LU decomposition.
+// Square matrices of a fixed capacity and the LU decomposition of dense ones.
 //
 // A Matrix is sized once for the largest system the run may integrate
 // (n_max x n_max, row-major) and then used for any leading n x n block, so
-// nothing is allocated while the integrators step.
+// nothing is allocated while the integrators step. The Jacobian of a large
+// network instead stores only the entries of its pattern, row by row
+// (compressed rows), so that its memory grows with the non-zeros.
 
 #include <cstddef>
 #include <vector>
@@ -28,9 +30,38 @@ class Matrix {
   };
   RankOne rank_one;
 
+  // From now on only the entries (i, j) with j among columns_of_row[i]
+  // (each list ascending, without repeats) are stored, all 0; the capacity
+  // becomes the number of rows. Entries outside the pattern read as 0, and
+  // a value written to one is dropped: the pattern must hold every entry
+  // that can be non-zero.
+  void UsePattern(const std::vector<std::vector<int>>& columns_of_row);
+  bool Sparse() const { return sparse_; }
+  // The stored entries of row i are RowBegin(i) .. RowEnd(i) in Columns() and
+  // Values() (compressed rows; only in the sparse form).
+  int RowBegin(int i) const { return row_start_[i]; }
+  int RowEnd(int i) const { return row_start_[i + 1]; }
+  const int* Columns() const { return columns_.data(); }
+  double* Values() { return data_.data(); }
+  const double* Values() const { return data_.data(); }
+  // Index of entry (i, j) in Values(), or -1 when the pattern leaves it out.
+  int Find(int i, int j) const;
+  // The number of stored entries; Values() has one slot more, a spare that
+  // takes writes meant for entries outside the pattern.
+  long StoredEntries() const { return static_cast<long>(sparse_ ? columns_.size() : data_.size()); }
+
   // Entry (i, j), both from 0.
-  double& operator()(int i, int j) { return data_[Offset(i, j)]; }
-  double operator()(int i, int j) const { return data_[Offset(i, j)]; }
+  double& operator()(int i, int j) {
+    if (!sparse_) return data_[Offset(i, j)];
+    const int k = Find(i, j);
+    return k >= 0 ? data_[k] : outside_;
+  }
+  double operator()(int i, int j) const {
+    if (!sparse_) return data_[Offset(i, j)];
+    const int k = Find(i, j);
+    return k >= 0 ? data_[k] : 0.0;
+  }
+  // The whole row i (only in the dense form).
   double* Row(int i) { return data_.data() + Offset(i, 0); }
   const double* Row(int i) const { return data_.data() + Offset(i, 0); }
 
@@ -41,6 +72,9 @@ class Matrix {
 
   int capacity_;
   std::vector<double> data_;
+  bool sparse_ = false;
+  std::vector<int> row_start_, columns_;
+  double outside_ = 0.0;  // receives writes outside the pattern
 };
 
 // The pivot that replaces an exact zero on the diagonal of U.

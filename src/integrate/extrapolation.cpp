@@ -54,7 +54,7 @@ void ClearState(ExtrapolationState& st) {
 
 }  // namespace
 
-ExtrapolationWork::ExtrapolationWork(int cap)
+ExtrapolationWork::ExtrapolationWork(int cap, bool matrices)
     : capacity(cap),
       y_start(cap, 0.0),
       y_column(cap, 0.0),
@@ -65,8 +65,8 @@ ExtrapolationWork::ExtrapolationWork(int cap)
       rates(cap, 0.0),
       tableau(static_cast<std::size_t>(cap) * kMaxColumns, 0.0),
       time_rates(cap, 0.0),
-      dfdy(cap),
-      step_matrix(std::make_unique<DenseStepMatrix>(cap)) {}
+      dfdy(matrices ? cap : 0),
+      step_matrix(matrices ? std::make_unique<DenseStepMatrix>(cap) : nullptr) {}
 
 void ExtrapolationSetUp(ExtrapolationState& st, double eps, int n) {
   st.hnext = st.xnew = kNoStep;

@@ -35,9 +35,11 @@ struct ExtrapolationState {
   double hnext = 0.0;      // step proposed at the end of the last call
 };
 
-// Work arrays of one step, sized once for `capacity` equations.
+// Work arrays of one step, sized once for `capacity` equations. Without
+// `matrices` the Jacobian and the step matrix are left for the caller to
+// set, in the form the network needs (a large one stores only its pattern).
 struct ExtrapolationWork {
-  explicit ExtrapolationWork(int capacity);
+  explicit ExtrapolationWork(int capacity, bool matrices = true);
 
   int capacity;
   std::vector<double> y_start;   // the saved start vector

@@ -1,5 +1,6 @@
 #include "integrate/numerical_jacobian.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnavel {
@@ -70,9 +71,13 @@ JacobianGroups GroupColumns(const std::vector<std::vector<int>>& columns_of_row)
 
 void NumJacobianGrouped(OdeSystem& sys, double* y, const double* dydx, int n, Matrix& dfdy, double* work,
                         const JacobianGroups& groups, double* increments, double* saved) {
-  for (int i = 0; i < n; ++i) {
-    double* row = dfdy.Row(i);
-    for (int j = 0; j < n; ++j) row[j] = 0.0;
+  if (dfdy.Sparse()) {
+    std::fill(dfdy.Values(), dfdy.Values() + dfdy.StoredEntries(), 0.0);
+  } else {
+    for (int i = 0; i < n; ++i) {
+      double* row = dfdy.Row(i);
+      for (int j = 0; j < n; ++j) row[j] = 0.0;
+    }
   }
   const int count = static_cast<int>(groups.group_start.size()) - 1;
   for (int c = 0; c < count; ++c) {

@@ -1,6 +1,9 @@
 #include "integrate/sparse_step_matrix.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <queue>
 
 namespace tarnavel {
 
@@ -28,18 +31,35 @@ void SparseStepMatrix::SetPattern(const std::vector<std::vector<int>>& columns_o
   row_start_.assign(1, 0);
   col_.clear();
   source_col_.clear();
+  jacobian_entry_.clear();
   diag_.assign(n, 0);
   std::vector<char> mark(n, 0), structural(n, 0);
+  std::vector<int> marked;
+  // The rows k < i still to be merged, smallest first: merging row k of U
+  // can only reach columns beyond k.
+  std::priority_queue<int, std::vector<int>, std::greater<int>> pending;
+  auto reach = [&](int c, int i) {
+    if (mark[c]) return;
+    mark[c] = 1;
+    marked.push_back(c);
+    if (c < i) pending.push(c);
+  };
   for (int i = 0; i < n; ++i) {
+    marked.clear();
     for (int c : columns_of_row[order_[i]])
-      if (c >= 0 && c < n) mark[position[c]] = structural[position[c]] = 1;
-    mark[i] = structural[i] = 1;
-    for (int k = 0; k < i; ++k) {
-      if (!mark[k]) continue;
-      for (int p = diag_[k] + 1; p < row_start_[k + 1]; ++p) mark[col_[p]] = 1;
+      if (c >= 0 && c < n) {
+        structural[position[c]] = 1;
+        reach(position[c], i);
+      }
+    structural[i] = 1;
+    reach(i, i);
+    while (!pending.empty()) {
+      const int k = pending.top();
+      pending.pop();
+      for (int p = diag_[k] + 1; p < row_start_[k + 1]; ++p) reach(col_[p], i);
     }
-    for (int c = 0; c < n; ++c) {
-      if (!mark[c]) continue;
+    std::sort(marked.begin(), marked.end());
+    for (int c : marked) {
       if (c == i) diag_[i] = static_cast<int>(col_.size());
       col_.push_back(c);
       source_col_.push_back(structural[c] ? order_[c] : -1);
@@ -79,6 +99,23 @@ void SparseStepMatrix::Form(double diagonal, double s, const Matrix& dfdy, int n
   }
   if (order_.empty()) {
     dense_->Form(diagonal, s, dfdy, n);
+    return;
+  }
+  if (dfdy.Sparse()) {
+    // The stored Jacobian entry of each entry of M, found once.
+    if (jacobian_entry_.size() != source_col_.size()) {
+      jacobian_entry_.assign(source_col_.size(), -1);
+      for (int i = 0; i < n_; ++i)
+        for (int p = row_start_[i]; p < row_start_[i + 1]; ++p)
+          if (source_col_[p] >= 0) jacobian_entry_[p] = dfdy.Find(order_[i], source_col_[p]);
+    }
+    const double* values = dfdy.Values();
+    const size_t entries = col_.size();
+    for (size_t p = 0; p < entries; ++p) {
+      const int k = jacobian_entry_[p];
+      formed_[p] = k >= 0 ? -s * values[k] : 0.0;
+    }
+    for (int i = 0; i < n_; ++i) formed_[diag_[i]] += diagonal;
     return;
   }
   for (int i = 0; i < n_; ++i) {

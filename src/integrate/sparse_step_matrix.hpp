@@ -43,6 +43,7 @@ class SparseStepMatrix final : public StepMatrix {
   // row i holds entries row_start_[i] .. row_start_[i+1], its diagonal at diag_[i].
   std::vector<int> row_start_, col_, diag_;
   std::vector<int> source_col_;  // Jacobian column of each entry; -1 for fill-in
+  std::vector<int> jacobian_entry_;  // of a Jacobian stored over its pattern: each entry's index, or -1
   std::vector<double> formed_;   // M as formed, before the factorisation
   std::vector<double> pivot_, inverse_;
   std::vector<double> work_;          // one row during the elimination

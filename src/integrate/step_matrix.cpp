@@ -1,16 +1,24 @@
 #include "integrate/step_matrix.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <set>
 
 namespace tarnavel {
 
+// The graph is kept as one bit row per equation. Only the neighbours of the
+// eliminated row are visited, found from its bits, and the candidates are
+// kept ordered by (degree, row), so that each elimination costs its
+// neighbours' rows rather than a pass over every equation; ties go to the
+// lowest row, as a plain scan would give them.
 std::vector<int> MinimumDegreeOrder(const std::vector<std::vector<int>>& columns_of_row) {
   const int n = static_cast<int>(columns_of_row.size());
   const int words = (n + 63) / 64;
   std::vector<std::uint64_t> adjacent(static_cast<size_t>(n) * words, 0);
   auto row = [&](int i) { return adjacent.data() + static_cast<size_t>(i) * words; };
   auto set = [&](int i, int j) { row(i)[j / 64] |= std::uint64_t{1} << (j % 64); };
+  auto clear = [&](int i, int j) { row(i)[j / 64] &= ~(std::uint64_t{1} << (j % 64)); };
   for (int i = 0; i < n; ++i) {
     for (int j : columns_of_row[i]) {
       if (j == i || j < 0 || j >= n) continue;
@@ -23,28 +31,33 @@ std::vector<int> MinimumDegreeOrder(const std::vector<std::vector<int>>& columns
     for (int w = 0; w < words; ++w) d += std::popcount(row(i)[w]);
     return d;
   };
-  std::vector<int> deg(n), order;
-  std::vector<char> done(n, 0);
-  for (int i = 0; i < n; ++i) deg[i] = degree(i);
+  std::vector<int> deg(n), order, neighbours;
+  std::set<std::pair<int, int>> candidates;
+  for (int i = 0; i < n; ++i) {
+    deg[i] = degree(i);
+    candidates.emplace(deg[i], i);
+  }
   order.reserve(n);
-  for (int k = 0; k < n; ++k) {
-    int v = -1;
-    for (int i = 0; i < n; ++i)
-      if (!done[i] && (v < 0 || deg[i] < deg[v])) v = i;
-    done[v] = 1;
+  neighbours.reserve(n);
+  while (!candidates.empty()) {
+    const int v = candidates.begin()->second;
+    candidates.erase(candidates.begin());
     order.push_back(v);
     // The neighbours of v become one clique; v leaves the graph.
+    neighbours.clear();
     const std::uint64_t* nv = row(v);
-    for (int u = 0; u < n; ++u) {
-      if (done[u] || !((nv[u / 64] >> (u % 64)) & 1u)) continue;
+    for (int w = 0; w < words; ++w)
+      for (std::uint64_t bits = nv[w]; bits != 0; bits &= bits - 1)
+        neighbours.push_back(w * 64 + std::countr_zero(bits));
+    for (int u : neighbours) {
       std::uint64_t* nu = row(u);
       for (int w = 0; w < words; ++w) nu[w] |= nv[w];
-      nu[u / 64] &= ~(std::uint64_t{1} << (u % 64));
-      nu[v / 64] &= ~(std::uint64_t{1} << (v % 64));
+      clear(u, u);
+      clear(u, v);
+      candidates.erase({deg[u], u});
+      deg[u] = degree(u);
+      candidates.emplace(deg[u], u);
     }
-    for (int u = 0; u < n; ++u)
-      if (!done[u] && ((nv[u / 64] >> (u % 64)) & 1u)) deg[u] = degree(u);
-    for (int u = 0; u < n; ++u) row(u)[v / 64] &= ~(std::uint64_t{1} << (v % 64));
   }
   return order;
 }
@@ -52,11 +65,30 @@ std::vector<int> MinimumDegreeOrder(const std::vector<std::vector<int>>& columns
 void DenseStepMatrix::SetPattern(const std::vector<std::vector<int>>& columns_of_row) {
   order_ = MinimumDegreeOrder(columns_of_row);
   work_.assign(order_.size(), 0.0);
+  position_.clear();
 }
 
 void DenseStepMatrix::Form(double diagonal, double s, const Matrix& dfdy, int n) {
   n_ = n;
   const bool ordered = static_cast<int>(order_.size()) == n;
+  if (dfdy.Sparse()) {
+    // A Jacobian stored over its pattern is spread over zeroed rows.
+    if (ordered && static_cast<int>(position_.size()) != n) {
+      position_.assign(n, 0);
+      for (int i = 0; i < n; ++i) position_[order_[i]] = i;
+    }
+    const int* cols = dfdy.Columns();
+    const double* values = dfdy.Values();
+    for (int i = 0; i < n; ++i) {
+      const int oi = ordered ? order_[i] : i;
+      double* to = m_.Row(i);
+      std::fill(to, to + n, 0.0);
+      for (int k = dfdy.RowBegin(oi); k < dfdy.RowEnd(oi); ++k)
+        if (cols[k] < n) to[ordered ? position_[cols[k]] : cols[k]] = -s * values[k];
+      to[i] += diagonal;
+    }
+    return;
+  }
   for (int i = 0; i < n; ++i) {
     const int oi = ordered ? order_[i] : i;
     const double* from = dfdy.Row(oi);

@@ -35,7 +35,8 @@ class StepMatrix {
 // row eliminated k-th.
 std::vector<int> MinimumDegreeOrder(const std::vector<std::vector<int>>& columns_of_row);
 
-// Dense step matrix with LU factors, sized once for `capacity` equations.
+// Dense step matrix with LU factors, sized once for `capacity` equations. It
+// takes a Jacobian in either form.
 class DenseStepMatrix final : public StepMatrix {
  public:
   explicit DenseStepMatrix(int capacity)
@@ -62,6 +63,7 @@ class DenseStepMatrix final : public StepMatrix {
   void SetOrder(std::vector<int> order) {
     order_ = std::move(order);
     work_.assign(order_.size(), 0.0);
+    position_.clear();
   }
   int Capacity() const { return m_.Capacity(); }
   // pivot[j]: the row exchanged with row j by the last factorisation.
@@ -79,6 +81,7 @@ class DenseStepMatrix final : public StepMatrix {
   std::vector<int> lower_start_, lower_nz_;
   std::vector<int> upper_start_, upper_nz_;
   std::vector<int> order_;            // elimination order; empty: natural order
+  std::vector<int> position_;         // position_[order_[i]] = i, for a sparse Jacobian
   mutable std::vector<double> work_;  // the right-hand side in elimination order
 };
 

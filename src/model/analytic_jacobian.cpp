@@ -1,5 +1,6 @@
 #include "model/analytic_jacobian.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/run.hpp"
@@ -69,9 +70,14 @@ void AnaJacobian(Run& run, const double* y, Matrix& dfdy, const std::vector<std:
   const Term* term = net.term.data();
   const char* gas = net.gas.data();
   const bool over_pattern = columns_of_row != nullptr && static_cast<int>(columns_of_row->size()) == n;
+  const bool sparse = dfdy.Sparse();
   for (int l = 1; l <= n; ++l) {
-    double* row = dfdy.Row(l - 1);
-    if (over_pattern) {
+    double* row = sparse ? nullptr : dfdy.Row(l - 1);
+    // The entry of column j in this row, in either storage.
+    auto at = [&](int j) -> double& { return sparse ? dfdy(l - 1, j) : row[j]; };
+    if (sparse) {
+      std::fill(dfdy.Values() + dfdy.RowBegin(l - 1), dfdy.Values() + dfdy.RowEnd(l - 1), 0.0);
+    } else if (over_pattern) {
       for (int j : (*columns_of_row)[l - 1]) row[j] = 0.0;
     } else {
       for (int j = 0; j < n; ++j) row[j] = 0.0;
@@ -89,13 +95,13 @@ void AnaJacobian(Run& run, const double* y, Matrix& dfdy, const std::vector<std:
         if (s == kM) {
           third_body += w * ProductSlope(cr, slot, x);
         } else if (s >= 3 && s <= st.spec) {
-          row[s - 3] += w * ProductSlope(cr, slot, x);
+          at(s - 3) += w * ProductSlope(cr, slot, x);
         }
       }
     }
     if (third_body != 0.0) {
       for (int s = 3; s <= st.spec; ++s)
-        if (gas[s]) row[s - 3] += third_body;
+        if (gas[s]) at(s - 3) += third_body;
     }
   }
   for (int s : net.cstr_species) dfdy(s - 3, s - 3) -= st.species[s].flow_rate;

@@ -20,8 +20,11 @@ ModelSystem::ModelSystem(Run& run)
 
 void ModelSystem::SetPattern(const std::vector<std::vector<int>>& columns_of_row) {
   pattern_ = columns_of_row;
-  groups_ = GroupColumns(columns_of_row);
+  // The column groups serve only whole-evaluation Jacobians; colouring a
+  // network with densely coupled rows is costly, so it is done only then.
+  groups_ = JacobianGroups{};
   if (!RateJacobianApplies(run_)) {
+    groups_ = GroupColumns(columns_of_row);
     plan_ = RateJacobianPlan{};
   } else {
     plan_ = PlanRateJacobian(run_, TotalApart(run_) ? JacobianPattern(run_, true) : columns_of_row);

@@ -322,6 +322,27 @@ void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const Ene
   x[kM] = total;
 }
 
+// The stored index of every entry the plan writes, in a Jacobian stored
+// over its pattern (the plan's pattern, so every entry is found).
+void FindEntries(RateJacobianPlan& plan, const Matrix& dfdy) {
+  const int n = plan.n;
+  plan.row_entry.assign(plan.rows.size(), 0);
+  plan.zero_entry.assign(plan.zero_rows.size(), 0);
+  plan.temperature_entry.assign(n, 0);
+  plan.volume_entry.assign(n, 0);
+  // An entry the pattern lacks is written to the matrix's spare slot.
+  auto find = [&](int i, int j) {
+    const int k = dfdy.Find(i, j);
+    return k >= 0 ? k : static_cast<int>(dfdy.StoredEntries());
+  };
+  for (int j = 0; j < n; ++j) {
+    for (int q = plan.row_start[j]; q < plan.row_start[j + 1]; ++q) plan.row_entry[q] = find(plan.rows[q], j);
+    for (int q = plan.zero_start[j]; q < plan.zero_start[j + 1]; ++q) plan.zero_entry[q] = find(plan.zero_rows[q], j);
+    if (plan.temperature_row >= 0) plan.temperature_entry[j] = find(plan.temperature_row, j);
+    if (plan.volume_row >= 0) plan.volume_entry[j] = find(plan.volume_row, j);
+  }
+}
+
 }  // namespace
 
 void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work) {
@@ -349,6 +370,14 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
   const bool per_volume = net.volume_index > 0;
   const EnergyBalance balance = trow >= 0 || vrow >= 0 ? BalanceAtY(st, plan, x, dydx) : EnergyBalance{};
   const double dtdt = trow >= 0 ? dydx[trow] : 0.0;
+  // A Jacobian stored over its pattern is written through the stored index
+  // of each entry, found once.
+  const bool sparse = dfdy.Sparse();
+  if (sparse && plan.row_entry.size() != plan.rows.size()) FindEntries(plan, dfdy);
+  double* values = sparse ? dfdy.Values() : nullptr;
+  auto entry = [&](int i, int j, const std::vector<int>& index, int q) -> double& {
+    return sparse ? values[index[q]] : dfdy(i, j);
+  };
   double* partial = plan.partial_sum.data();
   for (int l = 1; l <= n; ++l) {
     double sum = 0.0;
@@ -390,11 +419,11 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
         sum += (e.external - y[i]) * e.flow_rate;
       }
       const double change = sum - dydx[i];
-      dfdy(i, j) = change / increment;
+      entry(i, j, plan.row_entry, q) = change / increment;
       energy_change += change * plan.energy_weight[i];
       if (net.gas[i + 3]) amount_rate_change += change;
     }
-    for (int q = plan.zero_start[j]; q < plan.zero_start[j + 1]; ++q) dfdy(plan.zero_rows[q], j) = 0.0;
+    for (int q = plan.zero_start[j]; q < plan.zero_start[j + 1]; ++q) entry(plan.zero_rows[q], j, plan.zero_entry, q) = 0.0;
     double dtdt_change = 0.0;
     if (trow >= 0) {
       // dT/dt = -E/C moves to -(E + dE)/(C + dC); the difference is formed
@@ -406,14 +435,14 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
       }
       const double e = balance.energy_rate, c = balance.heat_capacity;
       dtdt_change = (e * capacity_change - c * energy_change) / (c * (c + capacity_change));
-      dfdy(trow, j) = dtdt_change / increment;
+      entry(trow, j, plan.temperature_entry, j) = dtdt_change / increment;
     }
     if (vrow >= 0) {
       // dV/dt = (Rv/P)(n dT/dt + T dn/dt) over the gas-phase amount n.
       const double amount_change = net.gas[s] ? (x[s] - saved_x) * v : 0.0;
       const double volume_change = net.rv / net.pressure *
           (amount_change * (dtdt + dtdt_change) + balance.amount * dtdt_change + t * amount_rate_change);
-      dfdy(vrow, j) = volume_change / increment;
+      entry(vrow, j, plan.volume_entry, j) = volume_change / increment;
     }
 
     Restore(st, plan, list, count);

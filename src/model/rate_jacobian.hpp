@@ -41,6 +41,10 @@ struct RateJacobianPlan {
   // Each balance summed up to (not including) each of its terms at y, and in
   // full: a perturbed balance starts from the sum before its first change.
   std::vector<double> partial_sum, row_sum;
+  // Of a Jacobian stored over its pattern: the stored index of each entry of
+  // rows and zero_rows, and of the temperature and volume rows' entry in
+  // each column (found at the first evaluation).
+  std::vector<int> row_entry, zero_entry, temperature_entry, volume_entry;
 };
 
 // Whether the plan can serve the run: it serves every compiled network,
@@ -61,6 +65,8 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
 
 // dfdy(i, j) := (f_i(y + e_j dy_j) - dydx_i) / dy_j over the pattern, with the
 // increments of the numerical Jacobian; y is perturbed and restored in place.
+// dfdy may be dense or stored over the plan's pattern; a plan serves one
+// stored Jacobian, whose entries it finds at the first evaluation.
 // Needs one derivative evaluation at y (into `work`, n values), and one more
 // for each of an integrated temperature and volume.
 void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work);

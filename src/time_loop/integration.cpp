@@ -22,7 +22,7 @@ int WorkSize(const Run& run) { return std::max(run.store.Equations(), 1); }
 
 Integration::Integration(Run& run)
     : system(run),
-      extrapolation_work(WorkSize(run)),
+      extrapolation_work(WorkSize(run), false),
       cash_karp_work(WorkSize(run)),
       rosenbrock_work(std::min(WorkSize(run), kRosenbrockCapacity)) {
   // The step matrices eliminate in an order that keeps their factors sparse;
@@ -33,12 +33,22 @@ Integration::Integration(Run& run)
   // without it and takes the total's rank-one term by itself.
   const bool total_apart = TotalApart(run);
   const auto step_pattern = total_apart ? JacobianPattern(run, true) : pattern;
+  bool sparse = false;
   auto step_matrix = [&]() {
     std::unique_ptr<StepMatrix> m = MakeStepMatrix(step_pattern);
+    sparse = dynamic_cast<SparseStepMatrix*>(m.get()) != nullptr;
     if (total_apart) m = std::make_unique<RankOneStepMatrix>(std::move(m), WorkSize(run));
     return m;
   };
   extrapolation_work.step_matrix = step_matrix();
+  // A Jacobian whose step matrix is sparse keeps only the entries its
+  // evaluation can fill (with the total apart, those without it), so that
+  // its memory follows the non-zeros too; a small one stays dense.
+  if (sparse && !pattern.empty()) {
+    extrapolation_work.dfdy.UsePattern(step_pattern);
+  } else {
+    extrapolation_work.dfdy = Matrix(WorkSize(run));
+  }
   // The Rosenbrock method refuses a larger system at its first step.
   if (static_cast<int>(pattern.size()) <= kRosenbrockCapacity) rosenbrock_work.step_matrix = step_matrix();
 }

@@ -108,17 +108,31 @@ TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToT
     EXPECT_EQ(y3, y);
     for (int i = 0; i < n; ++i)
       for (int j = 0; j < n; ++j) EXPECT_EQ(reaction_wise(i, j), plain(i, j)) << i << "," << j << " variant " << variant;
+    // A Jacobian stored over its pattern only holds the same entries.
+    const auto pattern = JacobianPattern(run);
+    Matrix stored_rates(n), stored_groups(n);
+    stored_rates.UsePattern(pattern);
+    stored_groups.UsePattern(pattern);
+    RateJacobian(run, plan, y3.data(), f.data(), stored_rates, work.data());
+    NumJacobianGrouped(sys, y2.data(), f.data(), n, stored_groups, work.data(), groups, inc.data(), saved.data());
+    for (const Matrix* stored : {&stored_rates, &stored_groups})
+      for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) EXPECT_EQ((*stored)(i, j), plain(i, j)) << i << "," << j << " variant " << variant;
     if (!with_special) {
       // The analytic Jacobian written over the pattern only is the whole one,
       // whatever a previous Jacobian left in the pattern's entries.
-      Matrix whole(n), over_pattern(n);
-      const auto pattern = JacobianPattern(run);
+      Matrix whole(n), over_pattern(n), stored(n);
+      stored.UsePattern(pattern);
       for (int i = 0; i < n; ++i)
-        for (int j : pattern[i]) over_pattern(i, j) = 7.0;
+        for (int j : pattern[i]) over_pattern(i, j) = stored(i, j) = 7.0;
       AnaJacobian(run, y.data(), whole);
       AnaJacobian(run, y.data(), over_pattern, &pattern);
+      AnaJacobian(run, y.data(), stored, &pattern);
       for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) EXPECT_EQ(over_pattern(i, j), whole(i, j)) << i << "," << j;
+        for (int j = 0; j < n; ++j) {
+          EXPECT_EQ(over_pattern(i, j), whole(i, j)) << i << "," << j;
+          EXPECT_EQ(static_cast<const Matrix&>(stored)(i, j), whole(i, j)) << i << "," << j;
+        }
     }
     // Rates and rate constants are left as at y: the next evaluation agrees.
     std::vector<double> again(n);
