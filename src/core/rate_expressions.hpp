@@ -72,9 +72,16 @@ struct CompiledExpressions {
     int depends = 0;         // ExprDependence bits, through every name it uses
     std::string name;        // the definition's name, or the reaction's source line as text
   };
+  // A sum of more integrated species than this is taken apart in the
+  // Jacobian: its readers' rate constants move with every member alike, so
+  // the change of the rates with the sum enters as one rank-one term instead
+  // of a dense block of members by readers' balances.
+  static constexpr int kSumApartMembers = 40;
   struct Sum {
     int slot = 0;
     std::vector<int> species;  // species slots of the model in the sum
+    bool apart = false;        // taken apart in the Jacobian
+    std::vector<int> readers;  // of a sum apart: reactions whose k moves with it
   };
   struct Photolysis {
     int slot = 0;
@@ -114,6 +121,7 @@ struct CompiledExpressions {
   std::vector<int> program_of_reaction;         // per reaction: its program in `reactions`, or -1
   std::vector<std::vector<int>> sums_of_species;  // per species slot: the sums it enters
   std::vector<std::vector<int>> readers;        // per species slot: reactions whose k moves with it
+                                                // (other than through a sum apart)
   bool composition_used = false;                // some value depends on the composition
   bool time_used = false;                       // some value depends on the time
 

@@ -23,12 +23,19 @@ class Matrix {
 
   // A Jacobian may carry, besides its entries, a rank-one term u g^T: the
   // dependence of every rate on the gas total [M], with g the derivative of
-  // [M] by each state variable. The matrix is then entries + u g^T.
+  // [M] by each state variable. The matrix is then entries + u g^T. A large
+  // species sum in the rate constants (the peroxy radicals) is carried the
+  // same way, one more term per sum, with g its derivative.
   struct RankOne {
     bool active = false;
     std::vector<double> u, g;
   };
   RankOne rank_one;
+  std::vector<RankOne> sum_terms;
+  void ClearRankOneTerms() {
+    rank_one.active = false;
+    for (RankOne& t : sum_terms) t.active = false;
+  }
 
   // From now on only the entries (i, j) with j among columns_of_row[i]
   // (each list ascending, without repeats) are stored, all 0; the capacity

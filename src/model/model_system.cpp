@@ -42,7 +42,7 @@ void ModelSystem::SetTime(double x) { run_.store.net.time = time_origin_ + x; }
 
 void ModelSystem::Jacobian(const double* y, const double* dydx, Matrix& dfdy) {
   ++run_.counts.jacobians;
-  dfdy.rank_one.active = false;
+  dfdy.ClearRankOneTerms();
   if (run_.sw.anjac) {
     AnaJacobian(run_, y, dfdy, &pattern_);
     return;

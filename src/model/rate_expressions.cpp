@@ -60,6 +60,7 @@ class Compiler {
   std::vector<std::string> chain_;          // the definitions being compiled, outermost first
   std::vector<int> slot_depends_;           // per value slot
   std::vector<std::vector<int>> slot_species_;  // per value slot: integrated species it moves with
+  std::vector<std::vector<int>> slot_sums_;     // per value slot: the sums apart it moves with
   std::string where_;                       // what is being compiled, for messages
   std::string text_;
 
@@ -75,6 +76,7 @@ class Compiler {
     std::sort(species.begin(), species.end());
     species.erase(std::unique(species.begin(), species.end()), species.end());
     slot_species_.push_back(std::move(species));
+    slot_sums_.emplace_back();
     return static_cast<int>(ce_.values.size()) - 1;
   }
 
@@ -221,8 +223,15 @@ int Compiler::Sum(const std::string& name) {
     compiled.species.push_back(s);
     if (s <= st_.spec) moving.push_back(s);
   }
-  compiled.slot = NewSlot(kDependsComposition, moving);
-  for (int s : compiled.species) ce_.sums_of_species[s].push_back(static_cast<int>(ce_.sums.size()));
+  const int index = static_cast<int>(ce_.sums.size());
+  compiled.apart = static_cast<int>(moving.size()) > CE::kSumApartMembers;
+  if (compiled.apart) {
+    compiled.slot = NewSlot(kDependsComposition, {});
+    slot_sums_[compiled.slot].push_back(index);
+  } else {
+    compiled.slot = NewSlot(kDependsComposition, moving);
+  }
+  for (int s : compiled.species) ce_.sums_of_species[s].push_back(index);
   ce_.sums.push_back(std::move(compiled));
   ce_.composition_used = true;
   return ce_.sums.back().slot;
@@ -230,7 +239,7 @@ int Compiler::Sum(const std::string& name) {
 
 void Compiler::CompileText(const std::string& text, const std::string& where, CE::Program& program) {
   int depends = 0;
-  std::vector<int> species;
+  std::vector<int> species, sums;
   const auto slot_of = [&](const std::string& name) {
     int slot = -1;
     if (auto it = slot_.find(name); it != slot_.end()) {
@@ -248,6 +257,7 @@ void Compiler::CompileText(const std::string& text, const std::string& where, CE
     }
     depends |= slot_depends_[slot];
     species.insert(species.end(), slot_species_[slot].begin(), slot_species_[slot].end());
+    sums.insert(sums.end(), slot_sums_[slot].begin(), slot_sums_[slot].end());
     return slot;
   };
   ExpressionError error;
@@ -268,11 +278,15 @@ void Compiler::CompileText(const std::string& text, const std::string& where, CE
   program.name = where;
   std::sort(species.begin(), species.end());
   species.erase(std::unique(species.begin(), species.end()), species.end());
+  std::sort(sums.begin(), sums.end());
+  sums.erase(std::unique(sums.begin(), sums.end()), sums.end());
   if (program.slot >= 0) {
     slot_depends_[program.slot] = depends;
     slot_species_[program.slot] = species;
+    slot_sums_[program.slot] = sums;
   } else {
     for (int s : species) ce_.readers[s].push_back(program.reaction);
+    for (int k : sums) ce_.sums[k].readers.push_back(program.reaction);
   }
 }
 
@@ -439,12 +453,22 @@ std::vector<std::vector<int>> ExpressionReaders(const ModelStore& st) {
   return ce.readers;
 }
 
+void ShiftSum(ModelStore& st, int k, double value) {
+  CE& ce = st.net.expressions;
+  double* values = ce.values.data();
+  values[ce.sums[k].slot] = value;
+  for (const CE::Program& p : ce.definitions)
+    if (p.depends & kDependsComposition)
+      values[p.slot] = RunExpression(ce.code.data() + p.begin, p.end - p.begin, values, ce.stack.data());
+}
+
 void ShiftExpressionInputs(ModelStore& st, int s, const double* x) {
   CE& ce = st.net.expressions;
   double* values = ce.values.data();
   // Summed again in full, as the derivative function sums them, so that the
   // column agrees with a whole evaluation to the bit.
   for (int k : ce.sums_of_species[s]) {
+    if (ce.sums[k].apart) continue;  // its own rank-one term carries it
     double total = 0.0;
     for (int member : ce.sums[k].species) total += x[member];
     values[ce.sums[k].slot] = total;

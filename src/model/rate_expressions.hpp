@@ -29,11 +29,17 @@ void EvaluateRateExpressions(Run& run, const double* x);
 double ExpressionRate(ModelStore& st, int r);
 
 // Per species slot (3..SPEC), the expression reactions whose rate constant
-// changes with that species (through a species sum, or as O2, N2 or H2O).
+// changes with that species (through a species sum not taken apart, or as
+// O2, N2 or H2O).
 std::vector<std::vector<int>> ExpressionReaders(const ModelStore& st);
 
-// For a column of the numerical Jacobian: the sums and the air or water that
-// species s enters, at the full state x in which s has been perturbed, and
+// For the rank-one term of sum k taken apart: sets the sum to `value` and
+// the definitions that depend on the composition again. The caller keeps a
+// copy of the values to put back.
+void ShiftSum(ModelStore& st, int k, double value);
+
+// For a column of the numerical Jacobian: the sums (other than those taken
+// apart) and the air or water that species s enters, at the full state x in which s has been perturbed, and
 // the definitions that depend on the composition. The caller keeps a copy of
 // the values to put back.
 void ShiftExpressionInputs(ModelStore& st, int s, const double* x);

@@ -70,6 +70,14 @@ bool TotalApart(const Run& run) {
   return false;
 }
 
+bool CarriesRankOneTerms(const Run& run) {
+  if (TotalApart(run)) return true;
+  const CompiledExpressions& ce = run.store.net.expressions;
+  if (!ce.active || run.sw.anjac) return false;
+  return std::any_of(ce.sums.begin(), ce.sums.end(),
+                     [](const CompiledExpressions::Sum& sum) { return sum.apart && !sum.readers.empty(); });
+}
+
 RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<int>>& columns_of_row) {
   const ModelStore& st = run.store;
   const Network& net = st.net;
@@ -173,6 +181,16 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     most = std::max(most, reactions.size());
     plan.total_reactions = reactions;
     plan.total_rows = rows;
+  }
+  const CompiledExpressions& ce = net.expressions;
+  for (int k = 0; ce.active && k < static_cast<int>(ce.sums.size()); ++k) {
+    if (!ce.sums[k].apart || ce.sums[k].readers.empty()) continue;
+    RateJacobianPlan::SumApart apart;
+    apart.sum = k;
+    apart.reactions = ce.sums[k].readers;
+    ColumnLists(net, rows_of_reaction, changes, apart.reactions, apart.rows, apart.first_term);
+    most = std::max(most, apart.reactions.size());
+    plan.sums_apart.push_back(std::move(apart));
   }
   plan.saved_rate.assign(most, 0.0);
   plan.saved_rk.assign(most, 0.0);
@@ -343,6 +361,63 @@ void FindEntries(RateJacobianPlan& plan, const Matrix& dfdy) {
   }
 }
 
+// The rank-one term of a species sum taken apart: u, the change of every
+// balance (and of the temperature and volume equations) with the sum alone,
+// from the reactions whose rate constants read it; g, the sum's change with
+// each state variable (1, or 1/V for an amount at constant pressure, for a
+// member; 0 otherwise).
+void SumColumn(Run& run, RateJacobianPlan& plan, const RateJacobianPlan::SumApart& apart, const double* y,
+               const double* dydx, double gas_total, const EnergyBalance& balance, Matrix::RankOne& one) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  CompiledExpressions& ce = net.expressions;
+  const int n = plan.n;
+  if (static_cast<int>(one.u.size()) < n) {  // once: the Jacobian matrix lives as long as the run
+    one.u.assign(n, 0.0);
+    one.g.assign(n, 0.0);
+  }
+  const double* x = net.state.data();
+  const double v = net.volume;
+  const bool per_volume = net.volume_index > 0;
+  plan.saved_values = ce.values;
+  double sum = ce.values[ce.sums[apart.sum].slot];
+  const double increment = Perturb(&sum, 0);
+  ShiftSum(st, apart.sum, sum);
+
+  const int* list = apart.reactions.data();
+  const int nr = static_cast<int>(apart.reactions.size());
+  Reevaluate(st, plan, list, nr, gas_total, x);
+  std::fill(one.u.begin(), one.u.begin() + n, 0.0);
+  double energy_change = 0.0, amount_rate_change = 0.0;
+  const int nrows = static_cast<int>(apart.rows.size());
+  for (int q = 0; q < nrows; ++q) {
+    const int i = apart.rows[q];
+    double balance_i = BalanceFrom(st, plan, i, apart.first_term[q]);
+    if (const int c = plan.cstr_flow[i]; c != 0) {
+      const SpeciesEntry& e = st.species[c];
+      balance_i += (e.external - y[i]) * e.flow_rate;
+    }
+    const double change = balance_i - dydx[i];
+    one.u[i] = change / increment;
+    energy_change += change * plan.energy_weight[i];
+    if (net.gas[i + 3]) amount_rate_change += change;
+  }
+  double dtdt_change = 0.0;
+  if (plan.temperature_row >= 0) {
+    dtdt_change = -energy_change / balance.heat_capacity;
+    one.u[plan.temperature_row] = dtdt_change / increment;
+  }
+  if (plan.volume_row >= 0)
+    one.u[plan.volume_row] =
+        net.rv / net.pressure * (balance.amount * dtdt_change + net.temperature * amount_rate_change) / increment;
+  std::fill(one.g.begin(), one.g.begin() + n, 0.0);
+  for (int s : ce.sums[apart.sum].species)
+    if (s >= 3 && s <= st.spec) one.g[s - 3] += per_volume && net.per_volume[s] ? 1.0 / v : 1.0;
+  one.active = true;
+  Restore(st, plan, list, nr);
+  ce.values = plan.saved_values;
+}
+
 }  // namespace
 
 void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dydx, Matrix& dfdy, double* work) {
@@ -350,7 +425,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
   Network& net = st.net;
   const int n = plan.n;
   const int trow = plan.temperature_row, vrow = plan.volume_row;
-  dfdy.rank_one.active = false;
+  dfdy.ClearRankOneTerms();
   // The state variables' columns first: each evaluation at a perturbed
   // temperature or volume leaves its own rate constants behind, and the one
   // at y below puts them back.
@@ -452,6 +527,11 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     x[kM] = total;
   }
   if (plan.total_apart) TotalColumn(run, plan, dydx, balance, dfdy);
+  if (!plan.sums_apart.empty()) {
+    if (dfdy.sum_terms.size() != plan.sums_apart.size()) dfdy.sum_terms.resize(plan.sums_apart.size());
+    for (size_t m = 0; m < plan.sums_apart.size(); ++m)
+      SumColumn(run, plan, plan.sums_apart[m], y, dydx, gas_total, balance, dfdy.sum_terms[m]);
+  }
 }
 
 }  // namespace tarnavel

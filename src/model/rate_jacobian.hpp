@@ -36,6 +36,14 @@ struct RateJacobianPlan {
   // u g^T of the Jacobian (g: d[M]/dy).
   bool total_apart = false;
   std::vector<int> total_reactions, total_rows, total_first_term;
+  // Each species sum taken apart gives a rank-one term the same way: one
+  // more column perturbing the sum alone (g: the sum's change with each
+  // state variable).
+  struct SumApart {
+    int sum = 0;  // its index among the compiled sums
+    std::vector<int> reactions, rows, first_term;
+  };
+  std::vector<SumApart> sums_apart;
   std::vector<double> energy_weight;           // per row: (H/RT, or U/RT for a gas at constant volume) x T
   std::vector<double> saved_rate, saved_rk;    // room for one column's reactions
   // Each balance summed up to (not including) each of its terms at y, and in
@@ -58,6 +66,11 @@ bool RateJacobianApplies(const Run& run);
 // couple every balance they enter to every gas-phase species and fill the
 // step matrix. The pattern of the rest is JacobianPattern(run, true).
 bool TotalApart(const Run& run);
+
+// Whether the Jacobian of a run carries rank-one terms: the gas total apart,
+// or a species sum taken apart (a sum of more than kSumApartMembers
+// integrated species that some rate constant reads).
+bool CarriesRankOneTerms(const Run& run);
 
 // The plan for the compiled network with the given Jacobian pattern (with
 // the total apart, the pattern without it).

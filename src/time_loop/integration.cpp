@@ -33,11 +33,12 @@ Integration::Integration(Run& run)
   // without it and takes the total's rank-one term by itself.
   const bool total_apart = TotalApart(run);
   const auto step_pattern = total_apart ? JacobianPattern(run, true) : pattern;
+  const bool rank_one_terms = CarriesRankOneTerms(run);
   bool sparse = false;
   auto step_matrix = [&]() {
     std::unique_ptr<StepMatrix> m = MakeStepMatrix(step_pattern);
     sparse = dynamic_cast<SparseStepMatrix*>(m.get()) != nullptr;
-    if (total_apart) m = std::make_unique<RankOneStepMatrix>(std::move(m), WorkSize(run));
+    if (rank_one_terms) m = std::make_unique<RankOneStepMatrix>(std::move(m), WorkSize(run));
     return m;
   };
   extrapolation_work.step_matrix = step_matrix();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 
@@ -187,10 +188,11 @@ TEST(SparseStepMatrix, SolvesAsTheDensePathAndHandsOverWhatNeedsPivoting) {
   }
 }
 
-// A sparse kinetic Jacobian plus a rank-one term u g^T (every rate's
-// dependence on the gas total): solving with the sparse factors of the rest
-// and the Sherman-Morrison correction gives the solution of the whole step
-// matrix, and a Jacobian without the term passes through untouched.
+// A sparse kinetic Jacobian plus rank-one terms u g^T (every rate's
+// dependence on the gas total, and on species sums): solving with the sparse
+// factors of the rest and the Sherman-Morrison (one term) or Woodbury
+// (several) correction gives the solution of the whole step matrix, and a
+// Jacobian without active terms passes through untouched.
 TEST(RankOneStepMatrix, SolvesTheWholeStepMatrixFromTheSparseRest) {
   const int n = 120;
   std::mt19937 rng(5);
@@ -212,22 +214,43 @@ TEST(RankOneStepMatrix, SolvesTheWholeStepMatrixFromTheSparseRest) {
     jac.rank_one.u[i] = i % 5 == 0 ? 3.0 * (value(rng) - 0.5) : 0.0;  // the balances [M] enters
     jac.rank_one.g[i] = i == n - 1 ? 0.0 : 1.0;                         // a temperature counts no gas
   }
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) whole(i, j) = jac(i, j) + jac.rank_one.u[i] * jac.rank_one.g[j];
+  // Two species sums: the balances their readers enter, and their members.
+  jac.sum_terms.resize(2);
+  for (int m = 0; m < 2; ++m) {
+    jac.sum_terms[m].u.assign(n, 0.0);
+    jac.sum_terms[m].g.assign(n, 0.0);
+    for (int i = 0; i < n; ++i) {
+      jac.sum_terms[m].u[i] = i % (3 + m) == 1 ? 2.0 * (value(rng) - 0.5) : 0.0;
+      jac.sum_terms[m].g[i] = i % (2 + m) == 0 ? 1.0 : 0.0;
+    }
+  }
   std::vector<double> rhs(n);
   for (double& v : rhs) v = value(rng) - 0.5;
 
-  for (bool active : {true, false}) {
-    SCOPED_TRACE(active ? "with the term" : "without");
+  // Which terms are active: none, the total alone (Sherman-Morrison), a sum
+  // alone, and all three (the Woodbury form).
+  const std::array<std::array<bool, 3>, 4> cases{{{false, false, false}, {true, false, false},
+                                                   {false, true, false}, {true, true, true}}};
+  for (const auto& active : cases) {
+    SCOPED_TRACE(::testing::Message() << "terms " << active[0] << active[1] << active[2]);
     testing::CapturedRun cr;
-    jac.rank_one.active = active;
+    jac.rank_one.active = active[0];
+    jac.sum_terms[0].active = active[1];
+    jac.sum_terms[1].active = active[2];
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < n; ++j) {
+        whole(i, j) = jac(i, j);
+        if (active[0]) whole(i, j) += jac.rank_one.u[i] * jac.rank_one.g[j];
+        for (int m = 0; m < 2; ++m)
+          if (active[1 + m]) whole(i, j) += jac.sum_terms[m].u[i] * jac.sum_terms[m].g[j];
+      }
     auto inner = MakeStepMatrix(pattern);
     ASSERT_NE(dynamic_cast<SparseStepMatrix*>(inner.get()), nullptr);
     RankOneStepMatrix m(std::move(inner), n);
     m.Form(1.0, 0.7, jac, n);
     m.Factor(cr.run);
     DenseStepMatrix reference(n);
-    reference.Form(1.0, 0.7, active ? whole : jac, n);
+    reference.Form(1.0, 0.7, whole, n);
     reference.Factor(cr.run);
     std::vector<double> x = rhs, expected = rhs;
     m.Solve(x.data());

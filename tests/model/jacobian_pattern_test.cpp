@@ -144,5 +144,72 @@ TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToT
   }
 }
 
+// A sum of more than kSumApartMembers species (the peroxy radicals) stays
+// out of the pattern; the Jacobian's entries plus the sum's rank-one term
+// u g^T give the whole Jacobian of one-column-at-a-time evaluations.
+TEST(JacobianPattern, ALargeSumComesApartAsARankOneTerm) {
+  testing::CapturedRun cr;
+  tarnavel::Run& run = cr.run;
+  run.sw.ignore_mass = true;
+  const int members = CompiledExpressions::kSumApartMembers + 5;
+  RateDefinitions& defs = run.store.rate_definitions;
+  defs.read = true;
+  defs.sums.push_back({"RO2", {}, 1});
+  defs.defines.push_back({"KD", "2E-2*RO2**0.5", 2});
+  AddSpecies(run, "B", 0.5);
+  AddSpecies(run, "C", 0.2);
+  for (int i = 1; i <= members; ++i) {
+    const std::string name = "R" + std::to_string(i);
+    AddSpecies(run, name, 0.01 * i);
+    defs.sums[0].species.push_back(name);
+    const int r = AddReaction(run, 1.0, {{1, name}}, {{1, "B"}});
+    run.store.reaction[r].expression = i % 2 == 0 ? "1E-1*RO2" : "KD";
+  }
+  AddReaction(run, 0.3, {{1, "B"}, {1, "C"}}, {{1, "R1"}});
+  run.store.reaction[AddReaction(run, 1.0, {{1, "C"}}, {{1, "R2"}})].expression = "3*KD/(1+RO2)";
+  CompileNetwork(run);
+  CompileRateExpressions(run);
+  EvaluateArrhenius(run, 298.0);
+  ASSERT_TRUE(run.store.net.expressions.sums[0].apart);
+  EXPECT_TRUE(CarriesRankOneTerms(run));
+
+  const int n = run.store.Equations();
+  const auto pattern = JacobianPattern(run);
+  const int c = 1;  // B and C come first
+  EXPECT_EQ(pattern[c].size(), 2u) << "C: itself, B and no member";
+  std::vector<double> y(n), f(n), work(n);
+  for (int i = 0; i < n; ++i) y[i] = 0.02 * (i + 1);
+  ModelSystem sys(run);
+  sys.Derivs(y.data(), f.data());
+  Matrix whole(n), apart(n), stored(n);
+  std::vector<double> y1 = y;
+  NumJacobian(sys, y1.data(), f.data(), n, whole, work.data());
+  stored.UsePattern(pattern);
+  RateJacobianPlan plan = PlanRateJacobian(run, pattern);
+  RateJacobian(run, plan, y1.data(), f.data(), apart, work.data());
+  ASSERT_EQ(apart.sum_terms.size(), 1u);
+  const Matrix::RankOne& term = apart.sum_terms[0];
+  ASSERT_TRUE(term.active);
+  EXPECT_EQ(term.g[c], 0.0);
+  EXPECT_EQ(term.g[n - 1], 1.0);
+  double largest = 0.0;
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) largest = std::max(largest, std::fabs(whole(i, j)));
+  // Whole evaluations sum B's balance over every member's reaction, so their
+  // forward differences carry rounding of a few 1e-6 of the largest entry.
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      EXPECT_NEAR(apart(i, j) + term.u[i] * term.g[j], whole(i, j), 2e-5 * largest) << i << "," << j;
+  // Stored over the pattern, the entries and the term are the same.
+  RateJacobian(run, plan, y1.data(), f.data(), stored, work.data());
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) EXPECT_EQ(static_cast<const Matrix&>(stored)(i, j), apart(i, j)) << i << "," << j;
+  EXPECT_EQ(stored.sum_terms[0].u, term.u);
+  // Rates and rate constants are left as at y.
+  std::vector<double> again(n);
+  sys.Derivs(y.data(), again.data());
+  EXPECT_EQ(again, f);
+}
+
 }  // namespace
 }  // namespace tarnavel
