@@ -9,8 +9,11 @@
 // Writes PEER.TXT into the folder (species name, TAB, final value) and prints
 //   steps <n> rhs <n> jacobians <n> factorisations <n>
 // It reads only plain models: constant rate constants, irreversible `==>`
-// reactions of named species, no CSTR, held or profile species. Anything else
-// is reported on stderr in one line and ends the program with status 2.
+// reactions of named species with up to four reactants and four products (as
+// the program's model files hold them), species integrated or held at a
+// number, no CSTR and no profiles. Comment lines, such as the reactions an
+// import leaves out, are passed over. Anything else is reported on stderr in
+// one line and ends the program with status 2.
 
 #include <cvode/cvode.h>
 #include <nvector/nvector_serial.h>
@@ -25,6 +28,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -110,8 +114,18 @@ struct Reaction {
 struct Model {
   double span = 600.0;           // simulated time, s
   std::vector<std::string> names;
-  std::vector<double> initial;
+  std::vector<double> initial;     // the held value of a held species
+  std::vector<bool> held;
+  std::unordered_map<std::string, int> index;  // name -> position in names
   std::vector<Reaction> reactions;
+
+  int Add(const std::string& name, double value, bool hold) {
+    index.emplace(name, static_cast<int>(names.size()));
+    names.push_back(name);
+    initial.push_back(value);
+    held.push_back(hold);
+    return static_cast<int>(names.size()) - 1;
+  }
 };
 
 void ReadParameters(const std::string& folder, Model& m) {
@@ -138,10 +152,13 @@ void ReadSpecies(const std::string& folder, Model& m) {
     if (name.back() == '}' && name.find('{') != std::string::npos) name.erase(name.find('{'));
     if (Number(f[1], "residence time") != 0.0 || Number(f[4], "external concentration") != 0.0)
       Unsupported("CSTR species " + name);
-    if (Upper(f[6])[0] != 'N') Unsupported("held or profile species " + name);
-    if (std::find(m.names.begin(), m.names.end(), name) != m.names.end()) Unsupported("duplicate species " + name);
-    m.names.push_back(name);
-    m.initial.push_back(Number(f[2], "initial concentration"));
+    // The hold column: N(o), or a number the species is held at; a profile
+    // file is not read.
+    double held = 0.0;
+    const bool hold = f.size() >= 7 && Upper(f[6])[0] != 'N';
+    if (hold && !ToNumber(f[6], held)) Unsupported("profile species " + name);
+    if (m.index.count(name)) Unsupported("duplicate species " + name);
+    m.Add(name, hold ? held : Number(f[2], "initial concentration"), hold);
   }
 }
 
@@ -160,20 +177,15 @@ std::vector<Item> Side(const std::string& text, Model& m, const std::string& rea
     const double nu = digits == 0 ? 1.0 : std::strtod(item.substr(0, digits).c_str(), nullptr);
     const std::string name = item.substr(digits);
     if (Upper(name) == "M" || Upper(name) == "HV") Unsupported("third body or radiation in " + reaction);
-    auto known = std::find(m.names.begin(), m.names.end(), name);
-    if (known == m.names.end()) {
-      m.names.push_back(name);
-      m.initial.push_back(0.0);
-      known = m.names.end() - 1;
-    }
-    const int s = static_cast<int>(known - m.names.begin());
+    const auto known = m.index.find(name);
+    const int s = known != m.index.end() ? known->second : m.Add(name, 0.0, false);
     auto same = std::find_if(items.begin(), items.end(), [s](const Item& i) { return i.species == s; });
     if (same != items.end()) same->nu += nu;
     else items.push_back({s, nu});
     if (plus == std::string::npos) break;
     pos = plus + 1;
   }
-  if (items.size() > 3) Unsupported("more than three reactants or products in " + reaction);
+  if (items.size() > 4) Unsupported("more than four reactants or products in " + reaction);
   return items;
 }
 
@@ -230,12 +242,14 @@ double Power(double y, double nu) {
 
 System Compile(const Model& m) {
   System s;
-  // Species that take part in some reaction are integrated, in table order;
-  // the others keep their initial concentration.
+  // Species that take part in some reaction and are not held are
+  // integrated, in table order; the others keep their initial or held
+  // concentration. A held reactant's concentration is a factor of the rate
+  // constant, and no balance of a held species is kept.
   std::vector<bool> used(m.names.size(), false);
   for (const Reaction& r : m.reactions) {
-    for (const Item& i : r.reactants) used[i.species] = true;
-    for (const Item& i : r.products) used[i.species] = true;
+    for (const Item& i : r.reactants) used[i.species] = !m.held[i.species];
+    for (const Item& i : r.products) used[i.species] = !m.held[i.species];
   }
   s.state_of.assign(m.names.size(), -1);
   for (size_t i = 0; i < used.size(); ++i)
@@ -246,19 +260,27 @@ System Compile(const Model& m) {
   s.reactant_begin.push_back(0);
   s.effect_begin.push_back(0);
   for (const Reaction& r : m.reactions) {
-    s.k.push_back(r.k);
+    double k = r.k;
+    std::vector<Item> reactants;  // the integrated ones, by state position
     for (const Item& i : r.reactants) {
-      s.reactant_species.push_back(s.state_of[i.species]);
+      if (m.held[i.species]) k *= Power(m.initial[i.species], i.nu);
+      else reactants.push_back({s.state_of[i.species], i.nu});
+    }
+    s.k.push_back(k);
+    for (const Item& i : reactants) {
+      s.reactant_species.push_back(i.species);
       s.reactant_nu.push_back(i.nu);
     }
     std::map<int, double> net;
-    for (const Item& i : r.reactants) net[s.state_of[i.species]] -= i.nu;
-    for (const Item& i : r.products) net[s.state_of[i.species]] += i.nu;
+    for (const Item& i : r.reactants)
+      if (!m.held[i.species]) net[s.state_of[i.species]] -= i.nu;
+    for (const Item& i : r.products)
+      if (!m.held[i.species]) net[s.state_of[i.species]] += i.nu;
     for (const auto& [species, nu] : net) {
       if (nu == 0.0) continue;  // a catalyst: its balance does not change
       s.effect_species.push_back(species);
       s.effect_nu.push_back(nu);
-      for (const Item& i : r.reactants) pattern[species].push_back(s.state_of[i.species]);
+      for (const Item& i : reactants) pattern[species].push_back(i.species);
     }
     s.reactant_begin.push_back(static_cast<int>(s.reactant_species.size()));
     s.effect_begin.push_back(static_cast<int>(s.effect_species.size()));

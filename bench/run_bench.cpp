@@ -35,6 +35,12 @@
 // rtol 1e-12 as the reference) and with the adiabatic equilibrium the peer
 // computes. Their processes run under a time limit, 300 s or --limit S, and
 // a mechanism the importer refuses is listed with its reason.
+//
+// Atmospheric cases run the same way only when a filter selects them
+// (`run_bench mcm-full`, `run_bench mcm-isoprene`): the whole Master Chemical
+// Mechanism (tarnavel_xl) and its isoprene subset, imported in the
+// fixed-conditions form, against cvode_peer at rtol 1e-8 for the time and at
+// rtol 1e-12 as the reference.
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -169,6 +175,9 @@ Process Spawn(const std::string& program, const std::vector<std::string>& args, 
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   Process p;
+  // What this process freed (a large model's CONC.TXT read back, say) goes
+  // back to the system first, so that the child does not inherit it.
+  malloc_trim(0);
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
@@ -269,16 +278,16 @@ struct PeerRun {
   std::string reason;  // why it did not run, from its stderr
 };
 
-PeerRun RunPeer(const Model& m, const char* rtol) {
+PeerRun RunPeer(const Model& m, const char* rtol, unsigned limit = 0) {
   PeerRun peer;
   const fs::path dir = Stage(m, std::string("peer") + rtol);
-  peer.process = Spawn(kPeer, {dir.string(), rtol}, dir, "OUT.TXT");
+  peer.process = Spawn(kPeer, {dir.string(), rtol}, dir, "OUT.TXT", limit);
   if (peer.process.status == 0) {
     std::sscanf(Slurp(dir / "OUT.TXT").c_str(), "steps %ld rhs %ld jacobians %ld factorisations %ld", &peer.steps,
                 &peer.rhs, &peer.jacobians, &peer.factorisations);
     peer.values = ReadPeer(dir / "PEER.TXT");
   } else {
-    peer.reason = Slurp(dir / "ERR.TXT");
+    peer.reason = peer.process.timed_out ? "timed out" : Slurp(dir / "ERR.TXT");
     while (!peer.reason.empty() && peer.reason.back() == '\n') peer.reason.pop_back();
   }
   fs::remove_all(dir);
@@ -386,7 +395,8 @@ constexpr const char* kThermoPeer = CVODE_THERMO_PEER_PATH;
 constexpr const char* kThermoPeer = nullptr;
 #endif
 
-// Every process of a combustion case runs under this limit (s), --limit.
+// Every process of a combustion or atmospheric case runs under this limit
+// (s), --limit.
 unsigned combustion_limit = 300;
 
 // The program's runs of a case repeat while their summed time stays below
@@ -504,18 +514,19 @@ struct InProcess {
 // The program in-process, for its work counts and its final state at full
 // precision, but in a forked child under the time limit, which hands them
 // back in a file.
-InProcess RunInChild(const Model& m) {
+InProcess RunInChild(const Model& m, const Capacity& capacity = kLargeCapacity) {
   InProcess result;
   const fs::path dir = Stage(m, "inprocess");
   const auto start = std::chrono::steady_clock::now();
   std::fflush(stdout);
+  malloc_trim(0);
   const pid_t pid = fork();
   if (pid == 0) {
     if (combustion_limit > 0) alarm(combustion_limit);
     if (chdir(dir.c_str()) != 0) _exit(127);
     std::ostringstream discard;
     std::istringstream no_input;
-    Run run(Console(discard, no_input), kLargeCapacity);
+    Run run(Console(discard, no_input), capacity);
     const int status = RunProgram(run, m.args);
     std::FILE* out = std::fopen("INPROCESS.TXT", "w");
     if (out == nullptr) _exit(127);
@@ -711,6 +722,169 @@ void PrintCombustionHeader(int repetitions) {
   std::fflush(stdout);
 }
 
+// ----------------------------------------------------------- atmospheric --
+
+// The Master Chemical Mechanism imported in its fixed-conditions form: every
+// rate constant a number evaluated at the start (298 K, 1 atm, 50 % relative
+// humidity, the sun of 06:00 UTC on 1 July 2010 over London), RO2 held at
+// 2.5E+08 molecules cm^-3 (about 10 pptv) so that its permutation reactions
+// stay in, 12 hours. The CVODE/KLU peer then integrates exactly the program's
+// system. Run only when a filter names them (`run_bench mcm-full`).
+struct Atmospheric {
+  std::string name;
+  fs::path mechanism;
+  fs::path coefficients;  // the rate coefficients a KPP form calls, or empty
+  bool extra_large;       // run by tarnavel_xl instead of the large program
+};
+
+std::vector<Atmospheric> AtmosphericCases(const fs::path& source) {
+  const fs::path mcm = source / ".." / "shared" / "data" / "mcm";
+  return {{"mcm-full", mcm / "full.fac", {}, true},
+          {"mcm-isoprene", mcm / "isoprene" / "mcm_isoprene.eqn", mcm / "isoprene" / "mcm_rate_coefficients.txt",
+           false}};
+}
+
+// Imports the case into a fresh temporary folder: the model folder, or an
+// empty path and the importer's reason.
+fs::path ImportAtmospheric(const Atmospheric& c, std::string& reason) {
+  const fs::path dir = fs::temp_directory_path() / ("tarnavel-bench-import-" + c.name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "INITIAL.TXT") << "O3 7.5e11\nNO 2.5e9\nNO2 2.5e10\nCO 2.5e12\nCH4 4.5e13\nC5H8 2.5e10\n";
+  std::vector<std::string> args = {c.mechanism.string(), "--out", "model", "--initial", "INITIAL.TXT",
+                                   "--temperature", "298", "--pressure", "101325", "--rh", "50",
+                                   "--latitude", "51.5", "--longitude", "-0.12", "--start", "2010-07-01T06:00:00",
+                                   "--time", "43200", "--step", "3600", "--fixed-conditions", "--sum", "RO2=2.5e8"};
+  if (!c.coefficients.empty()) args.insert(args.end(), {"--coefficients", c.coefficients.string()});
+  if (c.extra_large) args.insert(args.end(), {"--for", "xl"});
+  const Process p = Spawn(TARNAVEL_IMPORT_PATH, args, dir, "IMPORT.TXT", combustion_limit);
+  if (p.status == 0) return dir / "model";
+  reason = p.timed_out ? "import timed out" : LastLine(Slurp(dir / "ERR.TXT") + "\n" + Slurp(dir / "IMPORT.TXT"));
+  fs::remove_all(dir);
+  return {};
+}
+
+void PrintAtmosphericHeader(int repetitions) {
+  std::printf("\nAtmospheric: the MCM imported with --fixed-conditions (298 K, 101325 Pa, RH 50 %%, the sun of\n"
+              "2010-07-01T06:00:00 UTC at 51.5 N 0.12 W, RO2 held at 2.5E+08), 12 h, ACCURACY 1E-06, run with\n"
+              "-QUIET -ig:mass -ig:warn. prog(s): median wall time of up to %d whole runs (repeated while their sum\n"
+              "stays below %.0f s); peer(s): the same for cvode_peer at rtol 1e-8%s; every process limited to %u s.\n"
+              "RSS: peak resident memory of the process (MB). Counts of the program from an in-process run.\n"
+              "dev: largest relative deviation from the peer at rtol 1e-12 over the species, leaving out those\n"
+              "below 1e-12 of the largest (CONC: the last CONC.TXT row, six digits; full: the final state at full\n"
+              "precision; peer: the peer at rtol 1e-8); ref(s): the reference run's wall time; ref dev: the\n"
+              "reference against the peer at rtol 1e-13, its own accuracy.\n\n",
+              repetitions, kRepeatBudget, kPeer ? "" : " (not built)", combustion_limit);
+  std::printf("%-14s %5s %8s %8s %7s %6s %6s %7s %5s %6s %7s %7s %6s %7s %7s %9s %9s %9s %7s %9s\n", "model", "eqns",
+              "prog(s)", "peer(s)", "ratio", "steps", "reject", "derivs", "jacs", "facts", "p.steps", "p.rhs", "p.fact",
+              "RSS", "p.RSS", "dev CONC", "dev full", "dev peer", "ref(s)", "ref dev");
+  std::fflush(stdout);
+}
+
+void RunAtmospheric(const Atmospheric& c, int repetitions) {
+  const fs::path program = c.extra_large ? fs::path(TARNAVEL_PROGRAM_PATH).parent_path() / "tarnavel_xl"
+                                         : fs::path(TARNAVEL_PROGRAM_PATH);
+  if (!fs::exists(c.mechanism)) {
+    std::printf("%-14s not run: %s is missing\n", c.name.c_str(), c.mechanism.c_str());
+    return;
+  }
+  if (!fs::exists(program)) {
+    std::printf("%-14s not run: %s is not built\n", c.name.c_str(), program.c_str());
+    return;
+  }
+  std::string reason;
+  const auto import_start = std::chrono::steady_clock::now();
+  const fs::path folder = ImportAtmospheric(c, reason);
+  const double import_seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - import_start).count();
+  if (folder.empty()) {
+    std::printf("%-14s not imported: %s\n", c.name.c_str(), reason.c_str());
+    return;
+  }
+  Model m = Folder(c.name, folder);
+  m.args = {"-QUIET", "-ig:mass", "-ig:warn"};
+  std::vector<std::string> notes;
+  char line[160];
+  std::snprintf(line, sizeof line, "import %.2f s", import_seconds);
+  notes.push_back(line);
+
+  // The reference, and its own accuracy against a tighter run.
+  PeerRun reference, tighter;
+  if (kPeer != nullptr) {
+    reference = RunPeer(m, "1e-12", combustion_limit);
+    if (reference.process.status != 0) notes.push_back("peer at rtol 1e-12: " + reference.reason);
+    else tighter = RunPeer(m, "1e-13", combustion_limit);
+    if (reference.process.status == 0 && tighter.process.status != 0)
+      notes.push_back("peer at rtol 1e-13: " + tighter.reason);
+  }
+  const bool have_reference = !reference.values.empty();
+
+  std::vector<double> program_wall, peer_wall;
+  long program_rss = 0, peer_rss = 0;
+  int program_status = 0;
+  bool program_timeout = false, peer_failed = kPeer == nullptr;
+  Values final_row;
+  PeerRun peer;
+  double spent = 0.0;
+  for (int i = 0; i < repetitions && spent < kRepeatBudget && !program_timeout; ++i) {
+    const fs::path dir = Stage(m, "program");
+    const Process p = Spawn(program.string(), m.args, dir, "CONSOLE.TXT", combustion_limit);
+    spent += p.seconds;
+    program_timeout = p.timed_out;
+    program_status = p.status;
+    if (p.status == 0) {
+      program_wall.push_back(p.seconds);
+      program_rss = std::max(program_rss, p.rss_kb);
+      final_row = ReadFinalRow(dir / "CONC.TXT");
+    } else {
+      notes.push_back(p.timed_out ? "program timed out"
+                                  : "program: status " + std::to_string(p.status) + ", " +
+                                        LastLine(Slurp(dir / "CONSOLE.TXT")));
+    }
+    fs::remove_all(dir);
+    if (!peer_failed) {
+      PeerRun run = RunPeer(m, "1e-8", combustion_limit);
+      if (run.process.status == 0) {
+        peer_wall.push_back(run.process.seconds);
+        peer_rss = std::max(peer_rss, run.process.rss_kb);
+        peer = run;
+      } else {
+        peer_failed = true;
+        notes.push_back("peer at rtol 1e-8: " + run.reason);
+      }
+    }
+  }
+  InProcess inprocess;
+  if (!program_timeout && program_status == 0) inprocess = RunInChild(m, c.extra_large ? kXlCapacity : kLargeCapacity);
+  const bool have_counts = inprocess.process.status == 0;
+  if (!have_counts && !program_timeout && program_status == 0)
+    notes.push_back("in-process run: status " + std::to_string(inprocess.process.status));
+  if (std::getenv("TARNAVEL_BENCH_KEEP") == nullptr) fs::remove_all(folder.parent_path());
+
+  const char* no_program = program_timeout ? "timeout" : program_wall.empty() ? "n/a" : nullptr;
+  const char* no_peer = peer_wall.empty() ? "n/a" : nullptr;
+  const char* no_counts = have_counts ? nullptr : "n/a";
+  const double program_seconds = Median(program_wall), peer_seconds = Median(peer_wall);
+  const WorkCounts& counts = inprocess.counts;
+  std::printf("%-14s %5s %8s %8s %7s %6s %6s %7s %5s %6s %7s %7s %6s %7s %7s %9s %9s %9s %7s %9s\n", c.name.c_str(),
+              Count(inprocess.equations, 5, no_counts).c_str(), Fixed(program_seconds, 8, 3, no_program).c_str(),
+              Fixed(peer_seconds, 8, 3, no_peer).c_str(),
+              Fixed(program_seconds / std::max(peer_seconds, 1e-9), 7, 1, no_program ? no_program : no_peer).c_str(),
+              Count(counts.steps, 6, no_counts).c_str(), Count(counts.rejected, 6, no_counts).c_str(),
+              Count(counts.derivs, 7, no_counts).c_str(), Count(counts.jacobians, 5, no_counts).c_str(),
+              Count(counts.factorisations, 6, no_counts).c_str(), Count(peer.steps, 7, no_peer).c_str(),
+              Count(peer.rhs, 7, no_peer).c_str(), Count(peer.factorisations, 6, no_peer).c_str(),
+              Fixed(program_rss / 1024.0, 7, 1, no_program).c_str(), Fixed(peer_rss / 1024.0, 7, 1, no_peer).c_str(),
+              Dev(have_reference && !final_row.empty() ? Deviation(final_row, reference.values) : -1.0).c_str(),
+              Dev(have_reference && have_counts ? Deviation(inprocess.final_state, reference.values) : -1.0).c_str(),
+              Dev(have_reference && !no_peer ? Deviation(peer.values, reference.values) : -1.0).c_str(),
+              Fixed(reference.process.seconds, 7, 2, have_reference ? nullptr : "n/a").c_str(),
+              Dev(have_reference && !tighter.values.empty() ? Deviation(reference.values, tighter.values) : -1.0)
+                  .c_str());
+  for (const std::string& note : notes) std::printf("%-14s %s\n", "", note.c_str());
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -756,12 +930,19 @@ int main(int argc, char** argv) {
   };
   std::erase_if(models, [&](const Model& m) { return !filters.empty() && !selected(m.name); });
   models.insert(models.end(), folders.begin(), folders.end());
-  // The combustion cases run only when a filter names them.
+  // The combustion and atmospheric cases run only when a filter names them.
   std::vector<Combustion> combustion = CombustionCases(source);
   std::erase_if(combustion, [&](const Combustion& c) { return !selected(c.name); });
-  if (models.empty() && !combustion.empty()) {
-    PrintCombustionHeader(repetitions);
+  std::vector<Atmospheric> atmospheric = AtmosphericCases(source);
+  std::erase_if(atmospheric, [&](const Atmospheric& c) { return !selected(c.name); });
+  auto run_selected_cases = [&]() {
+    if (!combustion.empty()) PrintCombustionHeader(repetitions);
     for (const Combustion& c : combustion) RunCombustion(c, repetitions);
+    if (!atmospheric.empty()) PrintAtmosphericHeader(repetitions);
+    for (const Atmospheric& c : atmospheric) RunAtmospheric(c, repetitions);
+  };
+  if (models.empty() && (!combustion.empty() || !atmospheric.empty())) {
+    run_selected_cases();
     return 0;
   }
 
@@ -785,7 +966,6 @@ int main(int argc, char** argv) {
     }
   }
   for (const Model& m : rosenbrock) RunModel(m, repetitions, references);
-  if (!combustion.empty()) PrintCombustionHeader(repetitions);
-  for (const Combustion& c : combustion) RunCombustion(c, repetitions);
+  run_selected_cases();
   return 0;
 }

@@ -10,8 +10,10 @@
 //                   [--temperature K] [--pressure P] [--h2o C | --rh PERCENT] [--latitude DEG]
 //                   [--longitude DEG | --longitude-west DEG] [--start YYYY-MM-DDTHH:MM:SS]
 //                   [--declination DEG[rad]] [--jfac F | --no-photolysis] [--time S] [--step S]
-//                   [--accuracy EPS] [--title TEXT] [--out DIR]
+//                   [--accuracy EPS] [--title TEXT] [--out DIR] [--for xl]
+//                   [--fixed-conditions [--sum NAME=VALUE]...]
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +26,7 @@
 
 #include "import/chemkin_mechanism.hpp"
 #include "import/chemkin_text.hpp"
+#include "import/mcm_fixed_conditions.hpp"
 #include "import/mcm_mechanism.hpp"
 #include "import/mcm_model_files.hpp"
 #include "import/model_files.hpp"
@@ -42,6 +45,7 @@ constexpr const char* kUsage =
     "                       [--latitude DEG] [--longitude DEG | --longitude-west DEG]\n"
     "                       [--start YYYY-MM-DDTHH:MM:SS] [--declination DEG[rad]] [--jfac F | --no-photolysis]\n"
     "                       [--time S] [--step S] [--accuracy EPS] [--title TEXT] [--out DIR] [--for xl]\n"
+    "                       [--fixed-conditions [--sum NAME=VALUE]...]\n"
     "\n"
     "A Master Chemical Mechanism export (FACSIMILE .fac, KPP .kpp or .eqn; any other extension is read as\n"
     "CHEMKIN-II) is written to MODEL.DAT, SPECIES.DAT, PARM.DAT and RATES.DAT with its rate constants as\n"
@@ -56,6 +60,12 @@ constexpr const char* kUsage =
     "  --declination DEG     a fixed solar declination (a value ending in rad is in radians)\n"
     "  --jfac F              factor on every photolysis rate; --no-photolysis is --jfac 0\n"
     "  --for xl              check the size against tarnavel_xl instead of tarnavel_large\n"
+    "  --fixed-conditions    write every rate constant as a number, evaluated at the starting conditions\n"
+    "                        (temperature, [M], O2, N2, H2O; photolysis at the solar zenith angle of --start;\n"
+    "                        each sum at the sum of its members' initial concentrations), and no RATES.DAT;\n"
+    "                        a reaction whose rate constant is then 0 is left as a comment line\n"
+    "  --sum NAME=VALUE      with --fixed-conditions: hold the sum NAME (e.g. RO2) at VALUE (molecules cm^-3)\n"
+    "                        instead; once for each sum held\n"
     "  --temperature K (default 298.15), --pressure (default 101325 Pa), --time S (default 3600),\n"
     "  --step S (default a hundredth of the time), --accuracy EPS (default 1E-06)\n";
 
@@ -182,7 +192,8 @@ int ImportMcm(const std::string& mechanism, McmForm form, const Options& given) 
   std::string out = ".";
   std::vector<std::string> coefficients;
   McmOptions options;
-  bool west = false, east = false;
+  bool west = false, east = false, fixed = false;
+  std::vector<HeldSum> held;
   for (const auto& [arg, value] : given) {
     if (arg == "--out") {
       out = value;
@@ -224,6 +235,17 @@ int ImportMcm(const std::string& mechanism, McmForm form, const Options& given) 
       options.accuracy = Positive(arg, value);
     } else if (arg == "--title") {
       options.title = value;
+    } else if (arg == "--fixed-conditions") {
+      fixed = true;
+    } else if (arg == "--sum") {
+      const auto eq = value.find('=');
+      if (eq == std::string::npos || eq == 0) throw ImportError(arg, 0, "\"" + value + "\" is not NAME=VALUE");
+      const std::string name = value.substr(0, eq);
+      const double v = Number(arg, value.substr(eq + 1));
+      if (v < 0.0) throw ImportError(arg, 0, "the sum " + name + " must not be negative");
+      if (std::any_of(held.begin(), held.end(), [&](const HeldSum& h) { return h.name == name; }))
+        throw ImportError(arg, 0, "the sum " + name + " is held twice");
+      held.push_back({name, v});
     } else if (arg == "--for") {
       if (value != "xl" && value != "large") throw ImportError(arg, 0, "\"" + value + "\" is no program: large or xl");
       options.extra_large = value == "xl";
@@ -233,13 +255,23 @@ int ImportMcm(const std::string& mechanism, McmForm form, const Options& given) 
   }
   if (west && east)
     throw ImportError("--longitude", 0, "give the longitude either east positive or west positive, not both");
+  if (!held.empty() && !fixed) throw ImportError("--sum", 0, "holds a sum only in the form of --fixed-conditions");
   const std::string text = ReadFile(mechanism);
   McmMechanism mech = form == McmForm::kFacsimile ? ReadFacsimile(text, mechanism) : ReadKpp(text, mechanism);
   for (const std::string& file : coefficients) ReadRateCoefficients(mech, ReadFile(file), file);
   CompleteMechanism(mech);
   std::vector<ImportWarning> changes;
-  const FileSet files = TranslateMcmMechanism(mech, options, &changes);
+  FileSet files = TranslateMcmMechanism(mech, options, &changes);
+  if (fixed) {
+    const tarnavel::Capacity& program = options.extra_large ? tarnavel::kXlCapacity : tarnavel::kLargeCapacity;
+    files = FixRateConstants(files, held, program, mechanism, &changes);
+  }
   WriteFileSet(files, out);
+  // A rate definitions file left by an earlier import would be read by the
+  // program beside the numbers.
+  std::error_code ec;
+  if (fixed && std::filesystem::remove(std::filesystem::path(out) / "RATES.DAT", ec))
+    changes.push_back({mechanism, 0, "the RATES.DAT of an earlier import in " + out + " was removed"});
   std::cout << "Imported " << mech.species.size() << " species, " << mech.reactions.size() << " reactions, "
             << mech.definitions.size() << " rate coefficients and " << mech.sums.size() << " sum(s) of " << mechanism
             << " into " << out << ":";
@@ -252,13 +284,14 @@ int ImportMcm(const std::string& mechanism, McmForm form, const Options& given) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  static const std::set<std::string> flags = {"--constant-pressure", "--no-photolysis"};
+  static const std::set<std::string> flags = {"--constant-pressure", "--no-photolysis", "--fixed-conditions"};
   static const std::set<std::string> known = {
       "--thermo", "--out",         "--mixture",      "--temperature",       "--pressure",
       "--time",   "--step",        "--accuracy",     "--constant-pressure", "--title",
       "--units",  "--database",    "--coefficients", "--initial",           "--constant",
       "--h2o",    "--rh",          "--latitude",     "--longitude",         "--longitude-west",
-      "--start",  "--declination", "--jfac",         "--no-photolysis",     "--for"};
+      "--start",  "--declination", "--jfac",         "--no-photolysis",     "--for",
+      "--fixed-conditions", "--sum"};
   std::string mechanism;
   Options given;
   try {
