@@ -145,6 +145,15 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
   plan.zero_start.assign(1, 0);
   std::vector<int> reactions, rows, zeros;
   std::vector<char> changes(st.nreact + 1, 0);
+  // The terms of each reaction in the long balances: (row, term index).
+  plan.long_row.assign(n, 0);
+  std::vector<std::vector<std::pair<int, int>>> long_terms(st.nreact + 1);
+  for (int l = 1; l <= n; ++l) {
+    if (net.term_start[l + 1] - net.term_start[l] <= RateJacobianPlan::kDifferenceTerms) continue;
+    plan.long_row[l - 1] = 1;
+    for (int k = net.term_start[l]; k < net.term_start[l + 1]; ++k) long_terms[net.term[k].reaction].push_back({l - 1, k});
+  }
+  plan.diff_start.assign(1, 0);
   size_t most = 0;
   for (int j = 0; j < n; ++j) {
     const int s = j + 3;
@@ -170,6 +179,18 @@ RateJacobianPlan PlanRateJacobian(const Run& run, const std::vector<std::vector<
     if (!state_variable(j))
       for (int i : pattern_rows[j])
         if (!state_variable(i) && !std::binary_search(rows.begin(), rows.end(), i)) zeros.push_back(i);
+    // The changed terms of the column's long balances (reactions and rows
+    // are sorted by ColumnLists).
+    for (int i : rows) {
+      if (plan.long_row[i])
+        for (size_t p = 0; p < reactions.size(); ++p)
+          for (const auto& [row, k] : long_terms[reactions[p]])
+            if (row == i) {
+              plan.diff_term.push_back(k);
+              plan.diff_reaction.push_back(static_cast<int>(p));
+            }
+      plan.diff_start.push_back(static_cast<int>(plan.diff_term.size()));
+    }
     Close(plan.reaction_start, plan.reactions, reactions);
     Close(plan.row_start, plan.rows, rows);
     Close(plan.zero_start, plan.zero_rows, zeros);
@@ -488,12 +509,22 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     double energy_change = 0.0, amount_rate_change = 0.0;
     for (int q = plan.row_start[j]; q < plan.row_start[j + 1]; ++q) {
       const int i = plan.rows[q];
-      double sum = BalanceFrom(st, plan, i, plan.first_term[q]);
-      if (const int c = plan.cstr_flow[i]; c != 0) {
-        const SpeciesEntry& e = st.species[c];
-        sum += (e.external - y[i]) * e.flow_rate;
+      double change;
+      if (plan.long_row[i]) {
+        change = 0.0;
+        for (int d = plan.diff_start[q]; d < plan.diff_start[q + 1]; ++d) {
+          const Term& t = term[plan.diff_term[d]];
+          change += t.coeff * (rate[t.reaction] - plan.saved_rate[plan.diff_reaction[d]]);
+        }
+        if (const int c = plan.cstr_flow[i]; c != 0 && i == j) change -= (y[j] - saved) * st.species[c].flow_rate;
+      } else {
+        double sum = BalanceFrom(st, plan, i, plan.first_term[q]);
+        if (const int c = plan.cstr_flow[i]; c != 0) {
+          const SpeciesEntry& e = st.species[c];
+          sum += (e.external - y[i]) * e.flow_rate;
+        }
+        change = sum - dydx[i];
       }
-      const double change = sum - dydx[i];
       entry(i, j, plan.row_entry, q) = change / increment;
       energy_change += change * plan.energy_weight[i];
       if (net.gas[i + 3]) amount_rate_change += change;

@@ -26,6 +26,15 @@ struct RateJacobianPlan {
   std::vector<char> moves_expressions;         // species j moves rate constants written as expressions
   std::vector<double> saved_values;            // the expressions' values at y, put back after such a column
   std::vector<int> cstr_flow;                  // per row: the species' CSTR entry, or 0
+  // A balance of more than kDifferenceTerms terms (OH, HO2, NO2 of a whole
+  // atmospheric mechanism) is not summed again for every species that
+  // enters it, which would cost the square of its length: its change is the
+  // sum of its changed terms' differences. Per entry q of rows, those terms
+  // are diff_term[diff_start[q] .. diff_start[q+1]), with the position of
+  // each term's reaction in the column's list of reactions.
+  static constexpr int kDifferenceTerms = 1000;
+  std::vector<char> long_row;
+  std::vector<int> diff_start, diff_term, diff_reaction;
   // Rows (and columns) of an integrated temperature and volume, or -1. Their
   // columns come from whole derivative evaluations; their rows follow from
   // the species rows of each column through the energy balance and the gas

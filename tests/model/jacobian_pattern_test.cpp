@@ -144,6 +144,48 @@ TEST(JacobianPattern, GroupedColumnsAndReactionWiseColumnsGiveTheSameJacobianToT
   }
 }
 
+// A balance of more terms than kDifferenceTerms (OH in a whole atmospheric
+// mechanism) changes by the differences of its changed terms; the entries
+// agree with whole evaluations, including a flow term on the diagonal.
+TEST(JacobianPattern, ALongBalanceChangesByItsChangedTerms) {
+  testing::CapturedRun cr(kXlCapacity);
+  tarnavel::Run& run = cr.run;
+  run.sw.ignore_mass = true;
+  const int partners = RateJacobianPlan::kDifferenceTerms + 10;
+  const int oh = AddSpecies(run, "OH", 0.3);
+  run.store.species[oh].flow_rate = 0.05;
+  run.store.species[oh].external = 0.1;
+  AddSpecies(run, "P", 0.0);
+  for (int i = 1; i <= partners; ++i) {
+    const std::string name = "A" + std::to_string(i);
+    AddSpecies(run, name, 0.001 * (i % 17 + 1));
+    AddReaction(run, 0.5 + 1e-3 * i, {{1, name}, {1, "OH"}}, {{1, "P"}});
+  }
+  AddReaction(run, 2.0, {{1, "P"}}, {{2, "OH"}});
+  CompileNetwork(run);
+  EvaluateArrhenius(run, 298.0);
+
+  const int n = run.store.Equations();
+  std::vector<double> y(n), f(n), work(n);
+  for (int i = 0; i < n; ++i) y[i] = 0.001 * (i % 13 + 1);
+  ModelSystem sys(run);
+  sys.Derivs(y.data(), f.data());
+  RateJacobianPlan plan = PlanRateJacobian(run, JacobianPattern(run));
+  ASSERT_TRUE(plan.long_row[0]);
+  Matrix exact(n), reaction_wise(n);
+  std::vector<double> y1 = y;
+  AnaJacobian(run, y.data(), exact);
+  RateJacobian(run, plan, y1.data(), f.data(), reaction_wise, work.data());
+  EXPECT_EQ(y1, y);
+  // Forward differences of whole evaluations would lose the digits of a
+  // change small against the long sum (1E-4 here); the differences of the
+  // changed terms keep them.
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      EXPECT_NEAR(reaction_wise(i, j), exact(i, j), 1e-6 * std::fabs(exact(i, j)) + 1e-12) << i << "," << j;
+  EXPECT_LT(exact(0, 0), -0.05);  // the flow out is on the diagonal
+}
+
 // A sum of more than kSumApartMembers species (the peroxy radicals) stays
 // out of the pattern; the Jacobian's entries plus the sum's rank-one term
 // u g^T give the whole Jacobian of one-column-at-a-time evaluations.
