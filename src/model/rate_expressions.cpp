@@ -197,7 +197,10 @@ int Compiler::Fixed(const std::string& name) {
 }
 
 int Compiler::Photolysis(int j) {
-  SetUpSun();
+  // With every J scaled to 0 (a dark run) the sun need not be placed: J<n>
+  // is then a constant 0.
+  const bool dark = ce_.jfactor == 0.0;
+  if (!dark) SetUpSun();
   PhotolysisParameters p{};
   bool known = McmPhotolysis(j, p);
   for (const auto& user : defs_.photolysis) {
@@ -206,6 +209,7 @@ int Compiler::Photolysis(int j) {
     known = true;
   }
   if (!known) Missing("J<" + std::to_string(j) + ">", "it is no photolysis rate of the built-in table and no J line gives its l, m and n.");
+  if (dark) return NewSlot(0, {});
   const int slot = NewSlot(kDependsTime, {});
   ce_.photolysis.push_back({slot, j, p.l, p.m, p.n});
   ce_.time_used = true;

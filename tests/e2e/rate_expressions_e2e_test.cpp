@@ -176,6 +176,17 @@ TEST(RateExpressions, FaultsStopWithTheirMessages) {
     EXPECT_NE(r.status, 0) << c.model;
     EXPECT_TRUE(r.Contains(c.message)) << r.out;
   }
+  // A dark run (every J scaled to 0) needs no place under the sun: J<n> is 0.
+  {
+    TempDir dark;
+    dark.Write("PARM.DAT", Parameters(60, 60, "1.0E-8"));
+    dark.Write("SPECIES.DAT", "NO\t0\t1e10\tY\t0\tN\tN\nNO2\t0\t0\tY\t0\tN\tN\n");
+    dark.Write("MODEL.DAT", "J<4>\tNO ==> NO2\n");
+    dark.Write("RATES.DAT", "SET\tJFACTOR\t0\n");
+    const ProgramResult r = RunIn(dark, {"-QUIET", "-ig:mass"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(LastConcentrationRow(dark.Read("CONC.TXT")).values.at(0).second, 1e10);
+  }
   // Without a definitions file a bare word is still an invalid number.
   TempDir dir;
   dir.Write("PARM.DAT", Parameters(60, 60, "1.0E-8"));

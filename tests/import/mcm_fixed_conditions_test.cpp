@@ -152,10 +152,11 @@ TEST(McmFixedConditions, WritesNumbersThatReadBackExactly) {
 }
 
 TEST(McmFixedConditions, StopsWhenTheSunIsNotPlaced) {
-  McmOptions dark = Conditions();
-  dark.latitude.reset();  // photolysis without the place under the sun
+  McmOptions unplaced = Conditions();
+  unplaced.jfactor.reset();
+  unplaced.latitude.reset();  // photolysis without the place under the sun
   try {
-    FixRateConstants(TranslateMcmMechanism(Mechanism(), dark), {}, kLargeCapacity, "test.fac");
+    FixRateConstants(TranslateMcmMechanism(Mechanism(), unplaced), {}, kLargeCapacity, "test.fac");
     FAIL() << "photolysis without the sun was evaluated";
   } catch (const ImportError& e) {
     EXPECT_NE(std::string(e.what()).find("LATITUDE, LONGITUDE and START"), std::string::npos) << e.what();
