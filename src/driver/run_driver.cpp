@@ -92,13 +92,7 @@ void StartUp(Run& run, const std::vector<std::string>& args, ClockReading& start
 }
 
 void PrepareRun(Run& run, LoopState& loop) {
-  if (run.sw.options & kOptUserPeriodic) stage::UserPeriodicTable(run);
-  stage::ParameterFile(run);
-  stage::NamesFile(run);
-  stage::SpeciesFile(run);
-  stage::ProfilesAndRadiation(run);
-  stage::ModelFile(run);
-  stage::CompileNetwork(run);
+  stage::ReadAndCompile(run);
   if (stage::ChooseAnalyticJacobian(run)) {
     run.console.Blank();
     run.console.Line(" Going to use analytically calculated Jacobians...");

@@ -85,6 +85,16 @@ void CompileNetwork(Run& run) {
   if (run.sw.see_mw) WriteMwList(run);
 }
 
+void ReadAndCompile(Run& run) {
+  if (run.sw.options & kOptUserPeriodic) stage::UserPeriodicTable(run);
+  stage::ParameterFile(run);
+  stage::NamesFile(run);
+  stage::SpeciesFile(run);
+  stage::ProfilesAndRadiation(run);
+  stage::ModelFile(run);
+  stage::CompileNetwork(run);
+}
+
 // The analytic Jacobian serves only constant rate constants; otherwise the
 // request is turned off with warning 36 and the numerical one is used. The
 // switch then tells the model which Jacobian to form.

@@ -24,6 +24,10 @@ void ModelFile(Run& run);
 // thermodynamic description in thermodynamic mode; the molecular weights
 // listing.
 void CompileNetwork(Run& run);
+// The input files read and the network compiled, in run order (the user
+// periodic table first when -P asks for it): everything a run needs before
+// its integration is chosen.
+void ReadAndCompile(Run& run);
 // True when analytic Jacobians are to be used.
 bool ChooseAnalyticJacobian(Run& run);
 // Output preparation.

@@ -107,12 +107,7 @@ void LoadAsARun(Run& run, const Capacity& cap) {
   ParseCommandLine(run, {"-QUIET", "-ig:mass", "-ig:warn"});
   run.reader.delim = '\t';
   ResetStore(run.store, cap);
-  stage::ParameterFile(run);
-  stage::NamesFile(run);
-  stage::SpeciesFile(run);
-  stage::ProfilesAndRadiation(run);
-  stage::ModelFile(run);
-  stage::CompileNetwork(run);
+  stage::ReadAndCompile(run);
 }
 
 // The species slots of a sum as compilation resolves them: the members the

@@ -308,38 +308,31 @@ EnergyBalance BalanceAtY(const ModelStore& st, RateJacobianPlan& plan, const dou
   return b;
 }
 
-// The rank-one term of a Jacobian with the gas total apart: u, the change
-// of every balance (and of the temperature and volume equations) with [M]
-// alone, from the reactions that read it; g, the change of [M] with each
-// state variable (1, or 1/V for an amount at constant pressure, for a
-// gas-phase species; 0 otherwise).
-void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const EnergyBalance& balance,
-                 Matrix& dfdy) {
-  ModelStore& st = run.store;
-  Network& net = st.net;
+// u of a rank-one term, once the reactions that read its variable have been
+// evaluated again at the perturbed value: the change of each listed balance
+// (with its flow term, as the rates at y hold it) over the increment, and the
+// temperature and volume equations' changes through the energy balance and
+// the gas law. The term's storage is sized at its first use.
+void RankOneRows(const ModelStore& st, const RateJacobianPlan& plan, const std::vector<int>& rows,
+                 const std::vector<int>& first_term, const double* y, const double* dydx, double increment,
+                 const EnergyBalance& balance, Matrix::RankOne& one) {
+  const Network& net = st.net;
   const int n = plan.n;
-  Matrix::RankOne& one = dfdy.rank_one;
   if (static_cast<int>(one.u.size()) < n) {  // once: the Jacobian matrix lives as long as the run
     one.u.assign(n, 0.0);
     one.g.assign(n, 0.0);
   }
-  double* x = net.state.data();
-  const double t = net.temperature, v = net.volume;
-  const bool per_volume = net.volume_index > 0;
-  const double total = x[kM];
-  double gas_total = GasSum(st, x);
-  const double increment = Perturb(&gas_total, 0);
-  if (net.m_used) x[kM] = gas_total;
-
-  const int* list = plan.total_reactions.data();
-  const int nr = static_cast<int>(plan.total_reactions.size());
-  Reevaluate(st, plan, list, nr, gas_total, x);
   std::fill(one.u.begin(), one.u.begin() + n, 0.0);
   double energy_change = 0.0, amount_rate_change = 0.0;
-  const int nrows = static_cast<int>(plan.total_rows.size());
+  const int nrows = static_cast<int>(rows.size());
   for (int q = 0; q < nrows; ++q) {
-    const int i = plan.total_rows[q];
-    const double change = BalanceFrom(st, plan, i, plan.total_first_term[q]) - dydx[i];
+    const int i = rows[q];
+    double balance_i = BalanceFrom(st, plan, i, first_term[q]);
+    if (const int c = plan.cstr_flow[i]; c != 0) {
+      const SpeciesEntry& e = st.species[c];
+      balance_i += (e.external - y[i]) * e.flow_rate;
+    }
+    const double change = balance_i - dydx[i];
     one.u[i] = change / increment;
     energy_change += change * plan.energy_weight[i];
     if (net.gas[i + 3]) amount_rate_change += change;
@@ -351,7 +344,32 @@ void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const Ene
   }
   if (plan.volume_row >= 0)
     one.u[plan.volume_row] =
-        net.rv / net.pressure * (balance.amount * dtdt_change + t * amount_rate_change) / increment;
+        net.rv / net.pressure * (balance.amount * dtdt_change + net.temperature * amount_rate_change) / increment;
+}
+
+// The rank-one term of a Jacobian with the gas total apart: u, the change
+// of every balance (and of the temperature and volume equations) with [M]
+// alone, from the reactions that read it; g, the change of [M] with each
+// state variable (1, or 1/V for an amount at constant pressure, for a
+// gas-phase species; 0 otherwise).
+void TotalColumn(Run& run, RateJacobianPlan& plan, const double* y, const double* dydx,
+                 const EnergyBalance& balance, Matrix& dfdy) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  const int n = plan.n;
+  Matrix::RankOne& one = dfdy.rank_one;
+  double* x = net.state.data();
+  const double v = net.volume;
+  const bool per_volume = net.volume_index > 0;
+  const double total = x[kM];
+  double gas_total = GasSum(st, x);
+  const double increment = Perturb(&gas_total, 0);
+  if (net.m_used) x[kM] = gas_total;
+
+  const int* list = plan.total_reactions.data();
+  const int nr = static_cast<int>(plan.total_reactions.size());
+  Reevaluate(st, plan, list, nr, gas_total, x);
+  RankOneRows(st, plan, plan.total_rows, plan.total_first_term, y, dydx, increment, balance, one);
   for (int j = 0; j < n; ++j) {
     const int s = j + 3;
     one.g[j] = !net.gas[s] ? 0.0 : per_volume && net.per_volume[s] ? 1.0 / v : 1.0;
@@ -359,6 +377,36 @@ void TotalColumn(Run& run, RateJacobianPlan& plan, const double* dydx, const Ene
   one.active = true;
   Restore(st, plan, list, nr);
   x[kM] = total;
+}
+
+// The rank-one term of a species sum taken apart: u, the change of every
+// balance (and of the temperature and volume equations) with the sum alone,
+// from the reactions whose rate constants read it; g, the sum's change with
+// each state variable (1, or 1/V for an amount at constant pressure, for a
+// member; 0 otherwise).
+void SumColumn(Run& run, RateJacobianPlan& plan, const RateJacobianPlan::SumApart& apart, const double* y,
+               const double* dydx, double gas_total, const EnergyBalance& balance, Matrix::RankOne& one) {
+  ModelStore& st = run.store;
+  Network& net = st.net;
+  CompiledExpressions& ce = net.expressions;
+  const double* x = net.state.data();
+  const double v = net.volume;
+  const bool per_volume = net.volume_index > 0;
+  plan.saved_values = ce.values;
+  double sum = ce.values[ce.sums[apart.sum].slot];
+  const double increment = Perturb(&sum, 0);
+  ShiftSum(st, apart.sum, sum);
+
+  const int* list = apart.reactions.data();
+  const int nr = static_cast<int>(apart.reactions.size());
+  Reevaluate(st, plan, list, nr, gas_total, x);
+  RankOneRows(st, plan, apart.rows, apart.first_term, y, dydx, increment, balance, one);
+  std::fill(one.g.begin(), one.g.begin() + plan.n, 0.0);
+  for (int s : ce.sums[apart.sum].species)
+    if (s >= 3 && s <= st.spec) one.g[s - 3] += per_volume && net.per_volume[s] ? 1.0 / v : 1.0;
+  one.active = true;
+  Restore(st, plan, list, nr);
+  ce.values = plan.saved_values;
 }
 
 // The stored index of every entry the plan writes, in a Jacobian stored
@@ -380,63 +428,6 @@ void FindEntries(RateJacobianPlan& plan, const Matrix& dfdy) {
     if (plan.temperature_row >= 0) plan.temperature_entry[j] = find(plan.temperature_row, j);
     if (plan.volume_row >= 0) plan.volume_entry[j] = find(plan.volume_row, j);
   }
-}
-
-// The rank-one term of a species sum taken apart: u, the change of every
-// balance (and of the temperature and volume equations) with the sum alone,
-// from the reactions whose rate constants read it; g, the sum's change with
-// each state variable (1, or 1/V for an amount at constant pressure, for a
-// member; 0 otherwise).
-void SumColumn(Run& run, RateJacobianPlan& plan, const RateJacobianPlan::SumApart& apart, const double* y,
-               const double* dydx, double gas_total, const EnergyBalance& balance, Matrix::RankOne& one) {
-  ModelStore& st = run.store;
-  Network& net = st.net;
-  CompiledExpressions& ce = net.expressions;
-  const int n = plan.n;
-  if (static_cast<int>(one.u.size()) < n) {  // once: the Jacobian matrix lives as long as the run
-    one.u.assign(n, 0.0);
-    one.g.assign(n, 0.0);
-  }
-  const double* x = net.state.data();
-  const double v = net.volume;
-  const bool per_volume = net.volume_index > 0;
-  plan.saved_values = ce.values;
-  double sum = ce.values[ce.sums[apart.sum].slot];
-  const double increment = Perturb(&sum, 0);
-  ShiftSum(st, apart.sum, sum);
-
-  const int* list = apart.reactions.data();
-  const int nr = static_cast<int>(apart.reactions.size());
-  Reevaluate(st, plan, list, nr, gas_total, x);
-  std::fill(one.u.begin(), one.u.begin() + n, 0.0);
-  double energy_change = 0.0, amount_rate_change = 0.0;
-  const int nrows = static_cast<int>(apart.rows.size());
-  for (int q = 0; q < nrows; ++q) {
-    const int i = apart.rows[q];
-    double balance_i = BalanceFrom(st, plan, i, apart.first_term[q]);
-    if (const int c = plan.cstr_flow[i]; c != 0) {
-      const SpeciesEntry& e = st.species[c];
-      balance_i += (e.external - y[i]) * e.flow_rate;
-    }
-    const double change = balance_i - dydx[i];
-    one.u[i] = change / increment;
-    energy_change += change * plan.energy_weight[i];
-    if (net.gas[i + 3]) amount_rate_change += change;
-  }
-  double dtdt_change = 0.0;
-  if (plan.temperature_row >= 0) {
-    dtdt_change = -energy_change / balance.heat_capacity;
-    one.u[plan.temperature_row] = dtdt_change / increment;
-  }
-  if (plan.volume_row >= 0)
-    one.u[plan.volume_row] =
-        net.rv / net.pressure * (balance.amount * dtdt_change + net.temperature * amount_rate_change) / increment;
-  std::fill(one.g.begin(), one.g.begin() + n, 0.0);
-  for (int s : ce.sums[apart.sum].species)
-    if (s >= 3 && s <= st.spec) one.g[s - 3] += per_volume && net.per_volume[s] ? 1.0 / v : 1.0;
-  one.active = true;
-  Restore(st, plan, list, nr);
-  ce.values = plan.saved_values;
 }
 
 }  // namespace
@@ -557,7 +548,7 @@ void RateJacobian(Run& run, RateJacobianPlan& plan, double* y, const double* dyd
     x[s] = saved_x;
     x[kM] = total;
   }
-  if (plan.total_apart) TotalColumn(run, plan, dydx, balance, dfdy);
+  if (plan.total_apart) TotalColumn(run, plan, y, dydx, balance, dfdy);
   if (!plan.sums_apart.empty()) {
     if (dfdy.sum_terms.size() != plan.sums_apart.size()) dfdy.sum_terms.resize(plan.sums_apart.size());
     for (size_t m = 0; m < plan.sums_apart.size(); ++m)
