@@ -109,6 +109,17 @@ struct Network {
   double property_temp = -1.0;        // negative: not yet evaluated
   std::vector<double> kc;             // per forward reaction: Kc at `kc_temp`
   double kc_temp = -1.0;
+  // ln Kc of the i-th reversed reaction is sum of nu (S/R - H/RT) over
+  // kc_term[kc_start[i] .. kc_start[i+1]) minus kc_moles[i] ln(c R T): each
+  // species once with its net coefficient. Planned when `reversed` is set.
+  struct KcTerm {
+    int species;
+    double nu;
+  };
+  std::vector<int> kc_start;
+  std::vector<KcTerm> kc_term;
+  std::vector<double> kc_moles;
+  std::vector<double> g_r;            // per species: S/R - H/RT at `kc_temp`
   // The sums of the temperature equation at the last evaluation, in the form
   // the property report shows them (zero while temperature is not integrated).
   double enthalpy_rate_sum = 0.0;     // sum of dy/dt H/R over the integrated species

@@ -15,6 +15,7 @@ namespace tarnavel {
 namespace {
 
 constexpr double kTiny = 1.0e-79;
+constexpr double kLn10 = 2.302585092994045684;
 constexpr double kMinVolume = 1.0e-9;  // an integrated volume is held within these bounds
 constexpr double kMaxVolume = 1.0e9;
 
@@ -151,28 +152,36 @@ void ScaleRatesByVolume(ModelStore& st) {
 
 namespace {
 
-// The temperature-only factors of a special rate law at t: for the fall-off
-// forms k0, then log10(Fcent) (Troe) or the SRI base a exp(-b/T) + exp(-T/c)
-// and its factor d T^e; for the exponential form its whole factor.
-std::array<double, 3> SpecialTemperatureTerms(const SpecialEntry& e, double t, double rgas) {
+// m ln T, the exponent of T^m, with T^0 = 1 also at T = 0.
+double PowerExponent(double m, double ln_t) { return m != 0.0 ? m * ln_t : 0.0; }
+
+// The temperature-only factors of a special rate law at t (ln_t = ln t): for
+// the fall-off forms k0, then log10(Fcent) (Troe) or the SRI base
+// a exp(-b/T) + exp(-T/c) and its factor d T^e; for the exponential form its
+// whole factor. Powers of T are taken as exponentials of ln T, so that k0
+// costs one exponential.
+std::array<double, 3> SpecialTemperatureTerms(const SpecialEntry& e, double t, double ln_t, double rgas) {
   const double* p = e.param.data();
   std::array<double, 3> terms{0.0, 0.0, 1.0};
   const int type = e.type;
   if (type == 30) {
-    terms[0] = std::exp(p[1] / std::cbrt(t) + p[2] / std::pow(t, 2.0 / 3.0));
+    const double cube_root = std::cbrt(t);
+    terms[0] = std::exp(p[1] / cube_root + p[2] / (cube_root * cube_root));
   } else if (type >= 2 && type < 20) {
-    terms[0] = p[1] * std::pow(t, p[2]) * std::exp(-p[3] / (rgas * t));
+    terms[0] = p[1] * std::exp(PowerExponent(p[2], ln_t) - p[3] / (rgas * t));
     if (type == 3) {
       double fcent = (1.0 - p[4]) * std::exp(-t / p[5]) + p[4] * std::exp(-t / p[6]);
       if (p[7] != 0.0) fcent += std::exp(-p[7] / t);
       terms[1] = std::log10(std::max(fcent, kTiny));
     } else if (type != 2) {
       terms[1] = p[4] * std::exp(-p[5] / t) + std::exp(-t / p[6]);
-      if (p[7] != 0.0) terms[2] = p[8] != 0.0 ? p[7] * std::pow(t, p[8]) : p[7];
+      if (p[7] != 0.0) terms[2] = p[8] != 0.0 ? p[7] * std::exp(PowerExponent(p[8], ln_t)) : p[7];
     }
   }
   return terms;
 }
+
+double LogOf(double t) { return t > 0.0 ? std::log(t) : -HUGE_VAL; }
 
 }  // namespace
 
@@ -181,8 +190,10 @@ void EvaluateSpecialTemperatureTerms(ModelStore& st, double t) {
   if (net.special_temp_terms.size() < static_cast<size_t>(st.nreact) + 1)
     net.special_temp_terms.assign(static_cast<size_t>(st.nreact) + 1, {0.0, 0.0, 1.0});
   if (st.cursk < 1) return;
+  const double ln_t = LogOf(t);
   for (int r = 1; r <= st.nreact; ++r)
-    if (net.rx[r].kptr > 0) net.special_temp_terms[r] = SpecialTemperatureTerms(st.special[net.rx[r].kptr], t, net.rgas);
+    if (net.rx[r].kptr > 0)
+      net.special_temp_terms[r] = SpecialTemperatureTerms(st.special[net.rx[r].kptr], t, ln_t, net.rgas);
 }
 
 double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x) {
@@ -218,7 +229,7 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
   // when the temperature is theirs.
   const std::array<double, 3> terms = net.arrhenius_temp == t && static_cast<size_t>(r) < net.special_temp_terms.size()
                                           ? net.special_temp_terms[r]
-                                          : SpecialTemperatureTerms(e, t, net.rgas);
+                                          : SpecialTemperatureTerms(e, t, LogOf(t), net.rgas);
   if (type == 30) return k * terms[0];
   const double kinf = k;
   const double k0 = terms[0];
@@ -231,7 +242,7 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
     const double c = -0.4 - 0.67 * l;
     const double nn = 0.75 - 1.27 * l;
     const double ff = (logpr + c) / (nn - 0.14 * (logpr + c));
-    f = std::pow(10.0, l / (1.0 + ff * ff));
+    f = std::exp(kLn10 * l / (1.0 + ff * ff));  // 10^(log10 Fcent / (1 + f^2))
   } else {
     const double xx = 1.0 / (1.0 + logpr * logpr);
     f = std::pow(terms[1], xx);

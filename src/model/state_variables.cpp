@@ -133,6 +133,7 @@ void SetUpStateVariables(Run& run) {
     for (int r = 1; r < st.nreact; ++r)
       if (net.rx[r].revtherm) net.reversed.push_back(r);
   }
+  PlanEquilibriumConstants(net);
   if (net.volume_index > 0) SetConstantPressure(run);
   EvaluateArrhenius(run, net.temperature);
   if (net.expressions.active) {

@@ -111,12 +111,50 @@ double EquilibriumConstant(Run& run, int r, double t) {
   return KcFromChange(ReactionChangeOf(run.store.net, r), std::log(ConcentrationRT(run, t)));
 }
 
+void PlanEquilibriumConstants(Network& net) {
+  net.kc_start.assign(1, 0);
+  net.kc_term.clear();
+  net.kc_moles.clear();
+  for (int j : net.reversed) {
+    const CompiledReaction& cr = net.rx[j];
+    const size_t first = net.kc_term.size();
+    double moles = 0.0;
+    auto add = [&](int s, double nu) {
+      if (s < 3) return;  // hv or M in the first slot
+      moles += nu;
+      for (size_t k = first; k < net.kc_term.size(); ++k)
+        if (net.kc_term[k].species == s) {
+          net.kc_term[k].nu += nu;
+          return;
+        }
+      net.kc_term.push_back({s, nu});
+    };
+    for (int k = 1; k <= cr.nrct; ++k) add(cr.rsp[k], -cr.stoich[k]);
+    for (int k = 1; k <= cr.nprd; ++k) add(cr.psp[k], cr.stoich[kProductStoich + k]);
+    net.kc_start.push_back(static_cast<int>(net.kc_term.size()));
+    net.kc_moles.push_back(moles);
+  }
+  net.g_r.assign(net.h_rt.size(), 0.0);
+}
+
 void ReverseRateConstants(Run& run, double t) {
   Network& net = run.store.net;
   if (net.kc_temp != t) {
+    if (net.kc_start.size() != net.reversed.size() + 1 || net.g_r.size() != net.h_rt.size())
+      PlanEquilibriumConstants(net);
     EvaluateSpeciesProperties(run, t);
     const double ln_crt = std::log(ConcentrationRT(run, t));
-    for (int j : net.reversed) net.kc[j] = KcFromChange(ReactionChangeOf(net, j), ln_crt);
+    const int slots = static_cast<int>(net.g_r.size());
+    double* g = net.g_r.data();
+    for (int s = 3; s < slots; ++s) g[s] = net.s_r[s] - net.h_rt[s];
+    const Network::KcTerm* term = net.kc_term.data();
+    const int* start = net.kc_start.data();
+    const int pairs = static_cast<int>(net.reversed.size());
+    for (int i = 0; i < pairs; ++i) {
+      double ln_kc = -net.kc_moles[i] * ln_crt;
+      for (int k = start[i]; k < start[i + 1]; ++k) ln_kc += term[k].nu * g[term[k].species];
+      net.kc[net.reversed[i]] = std::exp(ln_kc);
+    }
     net.kc_temp = t;
   }
   double* rk = net.rk.data();

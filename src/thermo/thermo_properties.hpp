@@ -54,4 +54,9 @@ double EquilibriumConstant(Run& run, int r, double t);
 // constants must already be final.
 void ReverseRateConstants(Run& run, double t);
 
+// Lists, for every reversed reaction of `reversed`, the species it changes
+// with their net coefficients and its change in moles, for the equilibrium
+// constants at each temperature of a run.
+void PlanEquilibriumConstants(Network& net);
+
 }  // namespace tarnavel

@@ -20,6 +20,7 @@ namespace {
 using testing::AddReaction;
 using testing::AddSpecies;
 using testing::CapturedRun;
+using testing::Items;
 
 // Coefficients of the two ranges: low a(1, k), high a(2, k).
 ThermoSpeciesData Data(const std::array<double, 7>& low, const std::array<double, 7>& high) {
@@ -66,14 +67,15 @@ struct ReversedPair : ::testing::Test {
   ModelStore& st = run.store;
   int a = 0, b = 0, t = 0;
 
-  void Build(const ThermoSpeciesData& da, const ThermoSpeciesData& db, double temperature) {
+  void Build(const ThermoSpeciesData& da, const ThermoSpeciesData& db, double temperature,
+             const Items& reactants = {{1, "A"}}, const Items& products = {{2, "B"}}) {
     run.sw.thermo = true;
     run.sw.ignore_mass = true;
     AddSpecies(run, "A", 1.0e-3);
     AddSpecies(run, "B", 1.0e-4);
     AddSpecies(run, "Temperature(K)", temperature);
-    AddReaction(run, 2.0e3, {{1, "A"}}, {{2, "B"}});
-    AddReaction(run, 1.0, {{2, "B"}}, {{1, "A"}});
+    AddReaction(run, 2.0e3, reactants, products);
+    AddReaction(run, 1.0, products, reactants);
     st.reaction[1].reversible = true;
     st.reaction[2].reverse = true;
     CompileNetwork(run);
@@ -120,6 +122,34 @@ TEST_F(ReversedPair, ReverseConstantIsForwardOverKcAndEnergyIsKept) {
   EXPECT_LT(dydt[t - 3], 0.0);  // A -> 2B absorbs heat
 }
 
+// One fresh pair per case.
+struct PairCase : ReversedPair {
+  void TestBody() override {}
+};
+
+// The constants used at every evaluation take each species once with its net
+// coefficient; they agree with the reaction's own sums of H/RT and S/R,
+// also when a species stands on both sides or M is a reactant.
+TEST(ReversedPairs, NetCoefficientsGiveTheEquilibriumConstantOfTheReaction) {
+  ThermoSpeciesData db = kWater;
+  for (int r = 1; r <= 2; ++r) db.a[r][6] += 2.0e4;
+  const std::vector<std::pair<Items, Items>> sides = {
+      {{{1, "A"}}, {{2, "B"}}},
+      {{{1, "A"}, {1, "B"}}, {{3, "B"}}},  // B on both sides: net A = 2B
+      {{{1, "M"}, {1, "A"}}, {{1, "M"}, {2, "B"}}},
+  };
+  for (const auto& [reactants, products] : sides) {
+    PairCase p;
+    p.Build(kWater, db, 1500.0, reactants, products);
+    const Network& net = p.st.net;
+    ASSERT_EQ(net.reversed.size(), 1u);
+    EXPECT_EQ(net.kc_start.back() - net.kc_start.front(), 2);  // A and B, each once
+    EXPECT_DOUBLE_EQ(net.kc_moles[0], 1.0);
+    const double kc = EquilibriumConstant(p.run, 1, 1500.0);
+    EXPECT_NEAR(p.st.net.rk[2], 2.0e3 / kc, 1e-13 * 2.0e3 / kc);
+  }
+}
+
 TEST_F(ReversedPair, AnEquilibriumConstantBelow1e50GivesTheMarkerRate) {
   ThermoSpeciesData db = kWater;
   for (int r = 1; r <= 2; ++r) db.a[r][6] += 1.0e7;  // B far too high to form
@@ -131,10 +161,6 @@ TEST_F(ReversedPair, AnEquilibriumConstantBelow1e50GivesTheMarkerRate) {
 
 // Above a species' high bound the high range serves with warning 35, once per
 // species however often it is met; a concentration unit without a gas constant stops with fatal 76.
-// One fresh pair per case.
-struct PairCase : ReversedPair {
-  void TestBody() override {}
-};
 
 TEST(ReversedPairs, TemperatureAboveTheRangeWarnsAndAnUnknownUnitStops) {
   struct Case {
