@@ -152,6 +152,9 @@ void ScaleRatesByVolume(ModelStore& st) {
 
 namespace {
 
+// log10 as ln x / ln 10: the library's log10 costs several natural logarithms.
+double Log10(double x) { return std::log(x) * (1.0 / kLn10); }
+
 // m ln T, the exponent of T^m, with T^0 = 1 also at T = 0.
 double PowerExponent(double m, double ln_t) { return m != 0.0 ? m * ln_t : 0.0; }
 
@@ -172,7 +175,7 @@ std::array<double, 3> SpecialTemperatureTerms(const SpecialEntry& e, double t, d
     if (type == 3) {
       double fcent = (1.0 - p[4]) * std::exp(-t / p[5]) + p[4] * std::exp(-t / p[6]);
       if (p[7] != 0.0) fcent += std::exp(-p[7] / t);
-      terms[1] = std::log10(std::max(fcent, kTiny));
+      terms[1] = Log10(std::max(fcent, kTiny));
     } else if (type != 2) {
       terms[1] = p[4] * std::exp(-p[5] / t) + std::exp(-t / p[6]);
       if (p[7] != 0.0) terms[2] = p[8] != 0.0 ? p[7] * std::exp(PowerExponent(p[8], ln_t)) : p[7];
@@ -235,7 +238,7 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
   const double k0 = terms[0];
   const double pr = k0 * meff / (kinf + kTiny);
   if (type == 2) return kinf * pr / (1.0 + pr);
-  const double logpr = std::log10(std::max(pr, kTiny));
+  const double logpr = Log10(std::max(pr, kTiny));
   double f;
   if (type == 3) {
     const double l = terms[1];
