@@ -2,6 +2,8 @@
 // first NUL byte; the run is the process's one run, renewed for each input.
 #include "fuzz_targets.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -23,6 +25,8 @@
 #include "input/profiles.hpp"
 #include "input/species_file.hpp"
 #include "model/compile_network.hpp"
+#include "model/state_variables.hpp"
+#include "time_loop/integration.hpp"
 #include "thermo/thermo_database.hpp"
 #include "thermo/thermo_description.hpp"
 
@@ -102,6 +106,22 @@ Outcome Orderly(F&& readers) {
   return Outcome::kRead;
 }
 
+// One extrapolation step of 1e-10 s from the initial concentrations, as the
+// main loop takes it.
+void FirstStep(Run& run) {
+  const int n = run.store.Equations();
+  if (n <= 0) return;
+  SetUpStateVariables(run);
+  Integration in(run);
+  std::vector<double> y(n), dydx(n), yscal(n);
+  for (int i = 0; i < n; ++i) y[i] = run.store.conc[i + 3];
+  in.system.Derivs(y.data(), dydx.data());
+  for (int i = 0; i < n; ++i) yscal[i] = std::max(std::fabs(y[i]), 1.0e-25);
+  double x = 0.0, hdid = 0.0, hnext = 0.0;
+  ExtrapolationStep(run, in.extrapolation, in.extrapolation_work, in.system, y.data(), dydx.data(), n, x, 1.0e-10,
+                    1.0e-6, yscal.data(), false, in.reset, hdid, hnext);
+}
+
 Outcome Worst(Outcome a, Outcome b) { return a == Outcome::kSilentStop ? a : b; }
 
 Outcome ParameterFile(const std::string& input) {
@@ -116,8 +136,9 @@ Outcome SpeciesFile(const std::string& input) {
   return Orderly([&] { ReadSpeciesLines(run, text); });
 }
 
-// A species file (first part), the model file (second part), then the
-// network compilation.
+// A species file (first part), the model file (second part), the network
+// compilation, and then what the first step of a run does with the network:
+// the rates at the initial state, the Jacobian, and one extrapolation step.
 Outcome ModelFile(const std::string& input) {
   const auto parts = Parts(input, 2);
   Run& run = FuzzRun::Fresh();
@@ -127,6 +148,7 @@ Outcome ModelFile(const std::string& input) {
     ReadSpeciesLines(run, species);
     ReadModelLines(run, model);
     CompileNetwork(run);
+    FirstStep(run);
   });
 }
 
