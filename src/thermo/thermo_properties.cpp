@@ -1,5 +1,6 @@
 #include "thermo/thermo_properties.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -144,9 +145,9 @@ void ReverseRateConstants(Run& run, double t) {
       PlanEquilibriumConstants(net);
     EvaluateSpeciesProperties(run, t);
     const double ln_crt = std::log(ConcentrationRT(run, t));
-    const int slots = static_cast<int>(net.g_r.size());
+    const int last = std::min(run.store.rspec, static_cast<int>(net.g_r.size()) - 1);
     double* g = net.g_r.data();
-    for (int s = 3; s < slots; ++s) g[s] = net.s_r[s] - net.h_rt[s];
+    for (int s = 3; s <= last; ++s) g[s] = net.s_r[s] - net.h_rt[s];
     const Network::KcTerm* term = net.kc_term.data();
     const int* start = net.kc_start.data();
     const int pairs = static_cast<int>(net.reversed.size());
