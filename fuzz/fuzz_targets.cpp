@@ -116,10 +116,10 @@ void FirstStep(Run& run) {
   std::vector<double> y(n), dydx(n), yscal(n);
   for (int i = 0; i < n; ++i) y[i] = run.store.conc[i + 3];
   in.system.Derivs(y.data(), dydx.data());
-  for (int i = 0; i < n; ++i) yscal[i] = std::max(std::fabs(y[i]), 1.0e-25);
+  for (int i = 0; i < n; ++i) yscal[i] = std::max(std::fabs(y[i]), run.settings.yscalmin);
   double x = 0.0, hdid = 0.0, hnext = 0.0;
   ExtrapolationStep(run, in.extrapolation, in.extrapolation_work, in.system, y.data(), dydx.data(), n, x, 1.0e-10,
-                    1.0e-6, yscal.data(), false, in.reset, hdid, hnext);
+                    run.settings.accuracy, yscal.data(), false, in.reset, hdid, hnext);
 }
 
 Outcome Worst(Outcome a, Outcome b) { return a == Outcome::kSilentStop ? a : b; }

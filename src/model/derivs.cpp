@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 #include "core/run.hpp"
 #include "core/stop.hpp"
@@ -15,7 +16,6 @@ namespace tarnavel {
 namespace {
 
 constexpr double kTiny = 1.0e-79;
-constexpr double kLn10 = 2.302585092994045684;
 constexpr double kMinVolume = 1.0e-9;  // an integrated volume is held within these bounds
 constexpr double kMaxVolume = 1.0e9;
 
@@ -153,7 +153,7 @@ void ScaleRatesByVolume(ModelStore& st) {
 namespace {
 
 // log10 as ln x / ln 10: the library's log10 costs several natural logarithms.
-double Log10(double x) { return std::log(x) * (1.0 / kLn10); }
+double Log10(double x) { return std::log(x) * (1.0 / std::numbers::ln10); }
 
 // m ln T, the exponent of T^m, with T^0 = 1 also at T = 0.
 double PowerExponent(double m, double ln_t) { return m != 0.0 ? m * ln_t : 0.0; }
@@ -184,8 +184,6 @@ std::array<double, 3> SpecialTemperatureTerms(const SpecialEntry& e, double t, d
   return terms;
 }
 
-double LogOf(double t) { return t > 0.0 ? std::log(t) : -HUGE_VAL; }
-
 }  // namespace
 
 void EvaluateSpecialTemperatureTerms(ModelStore& st, double t) {
@@ -193,7 +191,7 @@ void EvaluateSpecialTemperatureTerms(ModelStore& st, double t) {
   if (net.special_temp_terms.size() < static_cast<size_t>(st.nreact) + 1)
     net.special_temp_terms.assign(static_cast<size_t>(st.nreact) + 1, {0.0, 0.0, 1.0});
   if (st.cursk < 1) return;
-  const double ln_t = LogOf(t);
+  const double ln_t = std::log(t);
   for (int r = 1; r <= st.nreact; ++r)
     if (net.rx[r].kptr > 0)
       net.special_temp_terms[r] = SpecialTemperatureTerms(st.special[net.rx[r].kptr], t, ln_t, net.rgas);
@@ -232,7 +230,7 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
   // when the temperature is theirs.
   const std::array<double, 3> terms = net.arrhenius_temp == t && static_cast<size_t>(r) < net.special_temp_terms.size()
                                           ? net.special_temp_terms[r]
-                                          : SpecialTemperatureTerms(e, t, LogOf(t), net.rgas);
+                                          : SpecialTemperatureTerms(e, t, std::log(t), net.rgas);
   if (type == 30) return k * terms[0];
   const double kinf = k;
   const double k0 = terms[0];
@@ -245,7 +243,7 @@ double SpecialRate(const ModelStore& st, int r, double mtot, double t, const dou
     const double c = -0.4 - 0.67 * l;
     const double nn = 0.75 - 1.27 * l;
     const double ff = (logpr + c) / (nn - 0.14 * (logpr + c));
-    f = std::exp(kLn10 * l / (1.0 + ff * ff));  // 10^(log10 Fcent / (1 + f^2))
+    f = std::exp(std::numbers::ln10 * l / (1.0 + ff * ff));  // 10^(log10 Fcent / (1 + f^2))
   } else {
     const double xx = 1.0 / (1.0 + logpr * logpr);
     f = std::pow(terms[1], xx);

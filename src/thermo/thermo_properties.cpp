@@ -1,6 +1,5 @@
 #include "thermo/thermo_properties.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -141,13 +140,10 @@ void PlanEquilibriumConstants(Network& net) {
 void ReverseRateConstants(Run& run, double t) {
   Network& net = run.store.net;
   if (net.kc_temp != t) {
-    if (net.kc_start.size() != net.reversed.size() + 1 || net.g_r.size() != net.h_rt.size())
-      PlanEquilibriumConstants(net);
     EvaluateSpeciesProperties(run, t);
     const double ln_crt = std::log(ConcentrationRT(run, t));
-    const int last = std::min(run.store.rspec, static_cast<int>(net.g_r.size()) - 1);
     double* g = net.g_r.data();
-    for (int s = 3; s <= last; ++s) g[s] = net.s_r[s] - net.h_rt[s];
+    for (int s = 3; s <= run.store.rspec; ++s) g[s] = net.s_r[s] - net.h_rt[s];
     const Network::KcTerm* term = net.kc_term.data();
     const int* start = net.kc_start.data();
     const int pairs = static_cast<int>(net.reversed.size());
