@@ -119,6 +119,20 @@ struct Network {
   std::vector<int> kc_start;
   std::vector<KcTerm> kc_term;
   std::vector<double> kc_moles;
+  // Kc is also the product of exp(S/R - H/RT) of each species to the power
+  // of its coefficient and (c R T)^-dn: one exponential per species instead
+  // of one per reaction. The i-th reversed reaction multiplies the factors
+  // kc_factor[kc_factor_start[i] .. kc_factor_start[i+1]) of kc_factor_value
+  // (2s: exp(g) of species s, 2s+1: its inverse; a coefficient of 2 lists
+  // its factor twice) and (c R T)^kc_crt_power[i]. kc_weight[i] is the sum of
+  // |nu| and |dn|, or 0 when a coefficient is not a small integer and the
+  // reaction takes the exponential of its sum.
+  std::vector<int> kc_factor_start;
+  std::vector<int> kc_factor;
+  std::vector<int> kc_crt_power;
+  std::vector<double> kc_weight;
+  std::vector<int> kc_species;        // every species of a kc_term, once
+  std::vector<double> kc_factor_value;
   std::vector<double> g_r;            // per species: S/R - H/RT at `kc_temp`
   // The sums of the temperature equation at the last evaluation, in the form
   // the property report shows them (zero while temperature is not integrated).

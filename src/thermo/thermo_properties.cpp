@@ -1,5 +1,7 @@
 #include "thermo/thermo_properties.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -111,10 +113,29 @@ double EquilibriumConstant(Run& run, int r, double t) {
   return KcFromChange(ReactionChangeOf(run.store.net, r), std::log(ConcentrationRT(run, t)));
 }
 
+namespace {
+
+// Coefficients up to this size are taken as repeated factors; larger or
+// fractional ones take the exponential of the sum.
+constexpr int kLargestProductPower = 4;
+// exp(700) is near the largest double: a product whose factors could reach
+// it takes the exponential of its sum instead.
+constexpr double kLargestProductExponent = 700.0;
+
+bool SmallInteger(double v) { return v == std::trunc(v) && std::fabs(v) <= kLargestProductPower; }
+
+}  // namespace
+
 void PlanEquilibriumConstants(Network& net) {
   net.kc_start.assign(1, 0);
   net.kc_term.clear();
   net.kc_moles.clear();
+  net.kc_factor_start.assign(1, 0);
+  net.kc_factor.clear();
+  net.kc_crt_power.clear();
+  net.kc_weight.clear();
+  net.kc_species.clear();
+  std::vector<char> listed(net.h_rt.size(), 0);
   for (int j : net.reversed) {
     const CompiledReaction& cr = net.rx[j];
     const size_t first = net.kc_term.size();
@@ -131,26 +152,69 @@ void PlanEquilibriumConstants(Network& net) {
     };
     for (int k = 1; k <= cr.nrct; ++k) add(cr.rsp[k], -cr.stoich[k]);
     for (int k = 1; k <= cr.nprd; ++k) add(cr.psp[k], cr.stoich[kProductStoich + k]);
+    bool factors = SmallInteger(moles);
+    double weight = std::fabs(moles);
+    for (size_t k = first; k < net.kc_term.size(); ++k) {
+      const Network::KcTerm& term = net.kc_term[k];
+      factors = factors && SmallInteger(term.nu);
+      weight += std::fabs(term.nu);
+      if (!listed[term.species]) {
+        listed[term.species] = 1;
+        net.kc_species.push_back(term.species);
+      }
+      if (SmallInteger(term.nu))
+        for (int m = 0; m < static_cast<int>(std::fabs(term.nu)); ++m)
+          net.kc_factor.push_back(2 * term.species + (term.nu < 0.0 ? 1 : 0));
+    }
     net.kc_start.push_back(static_cast<int>(net.kc_term.size()));
     net.kc_moles.push_back(moles);
+    net.kc_factor_start.push_back(static_cast<int>(net.kc_factor.size()));
+    net.kc_crt_power.push_back(factors ? -static_cast<int>(moles) : 0);
+    net.kc_weight.push_back(factors ? weight : 0.0);
   }
   net.g_r.assign(net.h_rt.size(), 0.0);
+  net.kc_factor_value.assign(2 * net.h_rt.size(), 1.0);
 }
 
 void ReverseRateConstants(Run& run, double t) {
   Network& net = run.store.net;
   if (net.kc_temp != t) {
     EvaluateSpeciesProperties(run, t);
-    const double ln_crt = std::log(ConcentrationRT(run, t));
+    const double crt = ConcentrationRT(run, t);
+    const double ln_crt = std::log(crt);
+    // (c R T)^p for p = -4 .. 4.
+    std::array<double, 2 * kLargestProductPower + 1> crt_power;
+    crt_power[kLargestProductPower] = 1.0;
+    for (int p = 1; p <= kLargestProductPower; ++p) {
+      crt_power[kLargestProductPower + p] = crt_power[kLargestProductPower + p - 1] * crt;
+      crt_power[kLargestProductPower - p] = crt_power[kLargestProductPower - p + 1] / crt;
+    }
     double* g = net.g_r.data();
-    for (int s = 3; s <= run.store.rspec; ++s) g[s] = net.s_r[s] - net.h_rt[s];
+    double* value = net.kc_factor_value.data();
+    // Every factor of a product lies within exp(+-largest).
+    double largest = std::fabs(ln_crt);
+    for (int s : net.kc_species) {
+      g[s] = net.s_r[s] - net.h_rt[s];
+      largest = std::max(largest, std::fabs(g[s]));
+      value[2 * s] = std::exp(g[s]);
+      value[2 * s + 1] = 1.0 / value[2 * s];
+    }
     const Network::KcTerm* term = net.kc_term.data();
     const int* start = net.kc_start.data();
+    const int* factor = net.kc_factor.data();
+    const int* factor_start = net.kc_factor_start.data();
     const int pairs = static_cast<int>(net.reversed.size());
     for (int i = 0; i < pairs; ++i) {
-      double ln_kc = -net.kc_moles[i] * ln_crt;
-      for (int k = start[i]; k < start[i + 1]; ++k) ln_kc += term[k].nu * g[term[k].species];
-      net.kc[net.reversed[i]] = std::exp(ln_kc);
+      double kc;
+      if (net.kc_weight[i] > 0.0 && largest * net.kc_weight[i] < kLargestProductExponent) {
+        kc = crt_power[kLargestProductPower + net.kc_crt_power[i]];
+        for (int k = factor_start[i]; k < factor_start[i + 1]; ++k) kc *= value[factor[k]];
+      } else {
+        double ln_kc = -net.kc_moles[i] * ln_crt;
+        for (int k = start[i]; k < start[i + 1]; ++k) ln_kc += term[k].nu * g[term[k].species];
+        kc = std::exp(ln_kc);
+      }
+      net.kc[net.reversed[i]] = kc;
     }
     net.kc_temp = t;
   }

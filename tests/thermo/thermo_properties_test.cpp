@@ -129,24 +129,34 @@ struct PairCase : ReversedPair {
 
 // The constants used at every evaluation take each species once with its net
 // coefficient; they agree with the reaction's own sums of H/RT and S/R,
-// also when a species stands on both sides or M is a reactant.
+// also when a species stands on both sides or M is a reactant. Small whole
+// coefficients multiply the species' factors exp(S/R - H/RT); a fractional or
+// a large one takes the exponential of the sum, with the same value.
 TEST(ReversedPairs, NetCoefficientsGiveTheEquilibriumConstantOfTheReaction) {
   ThermoSpeciesData db = kWater;
   for (int r = 1; r <= 2; ++r) db.a[r][6] += 2.0e4;
-  const std::vector<std::pair<Items, Items>> sides = {
-      {{{1, "A"}}, {{2, "B"}}},
-      {{{1, "A"}, {1, "B"}}, {{3, "B"}}},  // B on both sides: net A = 2B
-      {{{1, "M"}, {1, "A"}}, {{1, "M"}, {2, "B"}}},
+  struct Case {
+    Items reactants, products;
+    double moles;
+    bool factors;
   };
-  for (const auto& [reactants, products] : sides) {
+  const std::vector<Case> cases = {
+      {{{1, "A"}}, {{2, "B"}}, 1.0, true},
+      {{{1, "A"}, {1, "B"}}, {{3, "B"}}, 1.0, true},  // B on both sides: net A = 2B
+      {{{1, "M"}, {1, "A"}}, {{1, "M"}, {2, "B"}}, 1.0, true},
+      {{{1, "A"}}, {{0.5, "B"}}, -0.5, false},
+      {{{1, "A"}}, {{5, "B"}}, 4.0, false},
+  };
+  for (const Case& c : cases) {
     PairCase p;
-    p.Build(kWater, db, 1500.0, reactants, products);
+    p.Build(kWater, db, 1500.0, c.reactants, c.products);
     const Network& net = p.st.net;
     ASSERT_EQ(net.reversed.size(), 1u);
     EXPECT_EQ(net.kc_start.back() - net.kc_start.front(), 2);  // A and B, each once
-    EXPECT_DOUBLE_EQ(net.kc_moles[0], 1.0);
+    EXPECT_DOUBLE_EQ(net.kc_moles[0], c.moles);
+    EXPECT_EQ(net.kc_weight[0] > 0.0, c.factors) << c.moles;
     const double kc = EquilibriumConstant(p.run, 1, 1500.0);
-    EXPECT_NEAR(p.st.net.rk[2], 2.0e3 / kc, 1e-13 * 2.0e3 / kc);
+    EXPECT_NEAR(p.st.net.rk[2], 2.0e3 / kc, 1e-13 * 2.0e3 / kc) << c.moles;
   }
 }
 
