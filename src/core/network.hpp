@@ -84,9 +84,13 @@ struct Network {
   // temperature terms), so that a change of composition costs no power or
   // exponential of the temperature.
   std::vector<std::array<double, 3>> special_temp_terms;
-  // ln|A| of each Arrhenius reaction and the A it was taken from, for runs
-  // that evaluate the constants at every temperature of an ignition.
-  std::vector<double> ln_a, ln_a_of;
+  // With the temperature integrated, reactions that share their m and Ea
+  // share the factor exp(m ln T - Ea/RT), evaluated once per distinct pair
+  // at every temperature of an ignition: arrhenius_group[r] is the pair of
+  // reaction r (-1 when it has none), arrhenius_factor its factor at
+  // `arrhenius_temp`.
+  std::vector<int> arrhenius_group;
+  std::vector<double> group_mt, group_ea, arrhenius_factor;
   // TERMS as one flat list: the terms of list l (species l+2) are
   // term[term_start[l] .. term_start[l+1]).
   std::vector<int> term_start;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
+#include <map>
 #include <numbers>
+#include <utility>
 
 #include "core/run.hpp"
 #include "core/stop.hpp"
@@ -192,8 +195,10 @@ void EvaluateSpecialTemperatureTerms(ModelStore& st, double t) {
     net.special_temp_terms.assign(static_cast<size_t>(st.nreact) + 1, {0.0, 0.0, 1.0});
   if (st.cursk < 1) return;
   const double ln_t = std::log(t);
+  // The reverse of a reversed pair takes kf/Kc and never its own law.
+  const bool thermo_reverse = !net.reversed.empty();
   for (int r = 1; r <= st.nreact; ++r)
-    if (net.rx[r].kptr > 0)
+    if (net.rx[r].kptr > 0 && !(thermo_reverse && r > 1 && net.rx[r - 1].revtherm))
       net.special_temp_terms[r] = SpecialTemperatureTerms(st.special[net.rx[r].kptr], t, ln_t, net.rgas);
 }
 
@@ -292,40 +297,91 @@ const double* FullState(Run& run, const double* y) {
   return x;
 }
 
+namespace {
+
+// Groups the Arrhenius reactions by their (m, Ea).
+void PlanArrheniusGroups(ModelStore& st) {
+  Network& net = st.net;
+  net.arrhenius_group.assign(static_cast<size_t>(st.nreact) + 1, -1);
+  net.group_mt.clear();
+  net.group_ea.clear();
+  std::map<std::pair<double, double>, int> groups;
+  for (int r = 1; r <= st.nreact; ++r) {
+    const CompiledReaction& cr = net.rx[r];
+    if (!cr.tdep) continue;
+    const auto [it, added] = groups.try_emplace({cr.mt, cr.ea}, static_cast<int>(net.group_mt.size()));
+    if (added) {
+      net.group_mt.push_back(cr.mt);
+      net.group_ea.push_back(cr.ea);
+    }
+    net.arrhenius_group[r] = it->second;
+  }
+  net.arrhenius_factor.assign(net.group_mt.size(), 0.0);
+}
+
+// Whether the groups still describe the reactions (a fit may change m or Ea).
+bool ArrheniusGroupsHold(const ModelStore& st) {
+  const Network& net = st.net;
+  if (net.arrhenius_group.size() != static_cast<size_t>(st.nreact) + 1) return false;
+  for (int r = 1; r <= st.nreact; ++r) {
+    const CompiledReaction& cr = net.rx[r];
+    const int g = net.arrhenius_group[r];
+    if (!cr.tdep) continue;
+    if (g < 0 || net.group_mt[g] != cr.mt || net.group_ea[g] != cr.ea) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void EvaluateArrhenius(Run& run, double t) {
   ModelStore& st = run.store;
   Network& net = st.net;
   const double rgas = run.settings.rgas;
   net.rgas = rgas;
-  // With the temperature integrated the constants are evaluated at every
-  // derivative evaluation: A T^m exp(-Ea/RT) is then taken as one
-  // exponential of ln|A| + m ln T - Ea/RT.
-  const bool integrated = net.temperature_index > 0;
-  const double ln_t = integrated ? std::log(t) : 0.0;
-  if (integrated && net.ln_a.size() < static_cast<size_t>(st.nreact) + 1) {
-    net.ln_a.assign(static_cast<size_t>(st.nreact) + 1, 0.0);
-    net.ln_a_of.assign(static_cast<size_t>(st.nreact) + 1, 0.0);
-  }
-  for (int r = 1; r <= st.nreact; ++r) {
-    const CompiledReaction& cr = net.rx[r];
-    if (!cr.tdep) continue;
-    double k;
-    if (integrated && !cr.mtzero && cr.a != 0.0) {
-      if (net.ln_a_of[r] != cr.a) {  // A is new, or a fit changed it
-        net.ln_a[r] = std::log(std::fabs(cr.a));
-        net.ln_a_of[r] = cr.a;
-      }
-      const double e = net.ln_a[r] + cr.mt * ln_t - (cr.eazero ? 0.0 : cr.ea / (rgas * t));
-      k = cr.a < 0.0 ? -std::exp(e) : std::exp(e);
-    } else if (cr.mtzero) {
-      k = cr.a * std::exp(-cr.ea / (rgas * t));
-    } else if (cr.eazero) {
-      k = cr.a * std::pow(t, cr.mt);
-    } else {
-      k = cr.a * std::pow(t, cr.mt) * std::exp(-cr.ea / (rgas * t));
+  if (net.temperature_index > 0) {
+    // With the temperature integrated the constants are evaluated at every
+    // derivative evaluation: A T^m exp(-Ea/RT) is A times the factor of its
+    // (m, Ea), one exponential per distinct pair. Where the factor alone
+    // leaves the range of doubles, ln|A| goes into the exponent.
+    if (!ArrheniusGroupsHold(st)) PlanArrheniusGroups(st);
+    const double ln_t = std::log(t);
+    const int groups = static_cast<int>(net.group_mt.size());
+    double* factor = net.arrhenius_factor.data();
+    for (int g = 0; g < groups; ++g) {
+      const double ea = net.group_ea[g];
+      factor[g] = std::exp(PowerExponent(net.group_mt[g], ln_t) - (ea == 0.0 ? 0.0 : ea / (rgas * t)));
     }
-    net.rk_arrhenius[r] = k;
-    net.rk[r] = k;
+    for (int r = 1; r <= st.nreact; ++r) {
+      const CompiledReaction& cr = net.rx[r];
+      if (!cr.tdep) continue;
+      const double f = factor[net.arrhenius_group[r]];
+      double k = cr.a * f;
+      if (cr.a == 0.0) {
+        k = 0.0;
+      } else if (!(f >= DBL_MIN && f <= DBL_MAX)) {
+        const double e = std::log(std::fabs(cr.a)) + PowerExponent(cr.mt, ln_t) -
+                         (cr.ea == 0.0 ? 0.0 : cr.ea / (rgas * t));
+        k = cr.a < 0.0 ? -std::exp(e) : std::exp(e);
+      }
+      net.rk_arrhenius[r] = k;
+      net.rk[r] = k;
+    }
+  } else {
+    for (int r = 1; r <= st.nreact; ++r) {
+      const CompiledReaction& cr = net.rx[r];
+      if (!cr.tdep) continue;
+      double k;
+      if (cr.mtzero) {
+        k = cr.a * std::exp(-cr.ea / (rgas * t));
+      } else if (cr.eazero) {
+        k = cr.a * std::pow(t, cr.mt);
+      } else {
+        k = cr.a * std::pow(t, cr.mt) * std::exp(-cr.ea / (rgas * t));
+      }
+      net.rk_arrhenius[r] = k;
+      net.rk[r] = k;
+    }
   }
   EvaluateSpecialTemperatureTerms(st, t);
   net.arrhenius_temp = t;

@@ -125,9 +125,10 @@ TEST_F(DerivsFixture, ArrheniusForms) {
   EXPECT_DOUBLE_EQ(st.net.rk[1], 1e-11 * std::exp(-1000 / (1.986503e-3 * t)));
 }
 
-// With the temperature integrated the constants come from one exponential
-// of ln|A| + m ln T - Ea/RT: the same numbers to rounding, negative A and an
-// A changed by a fit included.
+// With the temperature integrated, reactions that share m and Ea share one
+// factor exp(m ln T - Ea/RT): the same numbers to rounding, negative A, a zero
+// A, a factor beyond the range of doubles and an A, m or Ea changed by a fit
+// included.
 TEST_F(DerivsFixture, ArrheniusFormsOfAnIntegratedTemperature) {
   AddSpecies(run, "A", 1.0);
   AddSpecies(run, "B");
@@ -136,19 +137,32 @@ TEST_F(DerivsFixture, ArrheniusFormsOfAnIntegratedTemperature) {
   AddArrhenius(run, 2e13, 2.7, 0, {{1, "A"}}, {{1, "B"}});
   AddArrhenius(run, -4e12, -1.5, 2500, {{1, "A"}}, {{1, "B"}});
   AddArrhenius(run, 7e9, 0.5, -300, {{1, "A"}}, {{1, "B"}});
+  AddArrhenius(run, 6e10, 2.7, 0, {{1, "A"}}, {{1, "B"}});         // shares the factor of 2
+  AddArrhenius(run, 1e-300, 0, -2.5e6, {{1, "A"}}, {{1, "B"}});    // exp(-Ea/RT) above 1e308 at 300 K
+  AddArrhenius(run, 5.0, 0, -2.5e6, {{1, "A"}}, {{1, "B"}});        // A fitted to 0 below
+  const int reactions = 7;
   CompileAt(300.0);
   st.net.temperature_index = 3;  // as a run that integrates the temperature has it
+  SetRateParameter(run, 7, 0.0);
   auto expected = [&](int k, double t) {
     const CompiledReaction& c = st.net.rx[k];
-    return c.a * std::pow(t, c.mt) * std::exp(-c.ea / (r * t));
+    if (c.a == 0.0) return 0.0;
+    const double e = std::log(std::fabs(c.a)) + c.mt * std::log(t) - c.ea / (r * t);
+    return c.a < 0.0 ? -std::exp(e) : std::exp(e);
   };
-  for (double t : {900.0, 1850.0, 2600.0}) {
+  auto check = [&](double t) {
     EvaluateArrhenius(run, t);
-    for (int k = 1; k <= 4; ++k) EXPECT_NEAR(st.net.rk[k], expected(k, t), 1e-13 * std::fabs(expected(k, t))) << k;
-  }
+    for (int k = 1; k <= reactions; ++k)
+      EXPECT_NEAR(st.net.rk[k], expected(k, t), 1e-13 * std::fabs(expected(k, t))) << k << " at " << t;
+  };
+  for (double t : {300.0, 900.0, 1850.0, 2600.0}) check(t);
+  ASSERT_LT(expected(6, 300.0), 1e308);
   SetRateParameter(run, 2, 5e12);  // evaluated again at the run temperature
   const double t = st.net.temperature;
   EXPECT_NEAR(st.net.rk[2], expected(2, t), 1e-13 * expected(2, t));
+  st.net.rx[5].mt = 1.9;  // a fitted exponent leaves the factor it shared
+  st.net.rx[1].ea = 1200;
+  check(1400.0);
 }
 
 TEST_F(DerivsFixture, MAsAReactantIsTheGasTotal) {
