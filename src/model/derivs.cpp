@@ -319,19 +319,6 @@ void PlanArrheniusGroups(ModelStore& st) {
   net.arrhenius_factor.assign(net.group_mt.size(), 0.0);
 }
 
-// Whether the groups still describe the reactions (a fit may change m or Ea).
-bool ArrheniusGroupsHold(const ModelStore& st) {
-  const Network& net = st.net;
-  if (net.arrhenius_group.size() != static_cast<size_t>(st.nreact) + 1) return false;
-  for (int r = 1; r <= st.nreact; ++r) {
-    const CompiledReaction& cr = net.rx[r];
-    const int g = net.arrhenius_group[r];
-    if (!cr.tdep) continue;
-    if (g < 0 || net.group_mt[g] != cr.mt || net.group_ea[g] != cr.ea) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 void EvaluateArrhenius(Run& run, double t) {
@@ -344,28 +331,39 @@ void EvaluateArrhenius(Run& run, double t) {
     // derivative evaluation: A T^m exp(-Ea/RT) is A times the factor of its
     // (m, Ea), one exponential per distinct pair. Where the factor alone
     // leaves the range of doubles, ln|A| goes into the exponent.
-    if (!ArrheniusGroupsHold(st)) PlanArrheniusGroups(st);
+    // A reaction whose m or Ea no longer matches its group (a fit changed
+    // it) has the groups planned again and every constant evaluated anew.
+    if (net.arrhenius_group.size() != static_cast<size_t>(st.nreact) + 1) PlanArrheniusGroups(st);
     const double ln_t = std::log(t);
-    const int groups = static_cast<int>(net.group_mt.size());
-    double* factor = net.arrhenius_factor.data();
-    for (int g = 0; g < groups; ++g) {
-      const double ea = net.group_ea[g];
-      factor[g] = std::exp(PowerExponent(net.group_mt[g], ln_t) - (ea == 0.0 ? 0.0 : ea / (rgas * t)));
-    }
-    for (int r = 1; r <= st.nreact; ++r) {
-      const CompiledReaction& cr = net.rx[r];
-      if (!cr.tdep) continue;
-      const double f = factor[net.arrhenius_group[r]];
-      double k = cr.a * f;
-      if (cr.a == 0.0) {
-        k = 0.0;
-      } else if (!(f >= DBL_MIN && f <= DBL_MAX)) {
-        const double e = std::log(std::fabs(cr.a)) + PowerExponent(cr.mt, ln_t) -
-                         (cr.ea == 0.0 ? 0.0 : cr.ea / (rgas * t));
-        k = cr.a < 0.0 ? -std::exp(e) : std::exp(e);
+    for (bool held = false; !held;) {
+      const int groups = static_cast<int>(net.group_mt.size());
+      double* factor = net.arrhenius_factor.data();
+      for (int g = 0; g < groups; ++g) {
+        const double ea = net.group_ea[g];
+        factor[g] = std::exp(PowerExponent(net.group_mt[g], ln_t) - (ea == 0.0 ? 0.0 : ea / (rgas * t)));
       }
-      net.rk_arrhenius[r] = k;
-      net.rk[r] = k;
+      held = true;
+      for (int r = 1; r <= st.nreact; ++r) {
+        const CompiledReaction& cr = net.rx[r];
+        if (!cr.tdep) continue;
+        const int g = net.arrhenius_group[r];
+        if (g < 0 || net.group_mt[g] != cr.mt || net.group_ea[g] != cr.ea) {
+          held = false;
+          PlanArrheniusGroups(st);
+          break;
+        }
+        const double f = factor[g];
+        double k = cr.a * f;
+        if (cr.a == 0.0) {
+          k = 0.0;
+        } else if (!(f >= DBL_MIN && f <= DBL_MAX)) {
+          const double e = std::log(std::fabs(cr.a)) + PowerExponent(cr.mt, ln_t) -
+                           (cr.ea == 0.0 ? 0.0 : cr.ea / (rgas * t));
+          k = cr.a < 0.0 ? -std::exp(e) : std::exp(e);
+        }
+        net.rk_arrhenius[r] = k;
+        net.rk[r] = k;
+      }
     }
   } else {
     for (int r = 1; r <= st.nreact; ++r) {
