@@ -62,7 +62,8 @@ struct CompiledReaction {
 // The reactions grouped by the form of their rate law, so that DERIVS runs
 // one tight loop per form over small records: first, second and third order
 // with unit coefficients (rate = k x2 x1, k x2 x3 x1, the product order of
-// the general law), and every other law (four reactants among them).
+// the general law), and every other law (four reactants among them); apart
+// from these, the reactions whose constant a special rate law sets.
 struct RateForms {
   struct First { int r, s1; };
   struct Second { int r, s1, s2; };
@@ -72,6 +73,7 @@ struct RateForms {
   std::vector<Second> second;
   std::vector<Third> third;
   std::vector<int> other;
+  std::vector<int> special;  // reactions with a special rate law (KPARR entry)
 };
 
 struct Network {

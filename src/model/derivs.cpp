@@ -61,12 +61,17 @@ void RateConstants(Run& run, const double* x) {
   if (st.cursk >= 1) {
     const double mtot = GasSum(st, x);
     const bool thermo_reverse = !net.reversed.empty();
-    for (int r = 1; r <= st.nreact; ++r) {
-      if (net.rx[r].kptr <= 0) continue;
+    auto evaluate = [&](int r) {
       // The reverse of a reversed pair keeps the placeholder 1.0 as its own
       // constant: its value comes from the forward one below.
-      if (thermo_reverse && r > 1 && net.rx[r - 1].revtherm) continue;
+      if (thermo_reverse && r > 1 && net.rx[r - 1].revtherm) return;
       net.rk[r] = SpecialRate(st, r, mtot, t, x);
+    };
+    if (net.forms.reactions == st.nreact) {
+      for (int r : net.forms.special) evaluate(r);
+    } else {
+      for (int r = 1; r <= st.nreact; ++r)
+        if (net.rx[r].kptr > 0) evaluate(r);
     }
   }
   EvaluateRateExpressions(run, x);
@@ -274,6 +279,7 @@ void BuildRateForms(Network& net, int nreact) {
     } else {
       f.third.push_back({r, s[1], s[2], s[3]});
     }
+    if (cr.kptr > 0) f.special.push_back(r);
   }
   f.reactions = nreact;
 }
