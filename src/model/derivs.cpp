@@ -29,6 +29,24 @@ double BaseRate(const Network& net, int r) {
   return cr.tdep ? net.rk_arrhenius[r] : cr.a;
 }
 
+// Calls f(r) for every reaction whose constant its special rate law sets.
+// The reverse of a reversed pair is passed over: it keeps the placeholder 1.0
+// as its own constant and takes kf/Kc from the forward one.
+template <class F>
+void ForEachSpecialLaw(const ModelStore& st, F f) {
+  const Network& net = st.net;
+  const bool thermo_reverse = !net.reversed.empty();
+  auto visit = [&](int r) {
+    if (!(thermo_reverse && r > 1 && net.rx[r - 1].revtherm)) f(r);
+  };
+  if (net.forms.reactions == st.nreact) {
+    for (int r : net.forms.special) visit(r);
+  } else {
+    for (int r = 1; r <= st.nreact; ++r)
+      if (net.rx[r].kptr > 0) visit(r);
+  }
+}
+
 // Mass-action rates of every reaction over the full state x (species index).
 void Rates(ModelStore& st, const double* x) {
   const Network& net = st.net;
@@ -60,19 +78,7 @@ void RateConstants(Run& run, const double* x) {
   }
   if (st.cursk >= 1) {
     const double mtot = GasSum(st, x);
-    const bool thermo_reverse = !net.reversed.empty();
-    auto evaluate = [&](int r) {
-      // The reverse of a reversed pair keeps the placeholder 1.0 as its own
-      // constant: its value comes from the forward one below.
-      if (thermo_reverse && r > 1 && net.rx[r - 1].revtherm) return;
-      net.rk[r] = SpecialRate(st, r, mtot, t, x);
-    };
-    if (net.forms.reactions == st.nreact) {
-      for (int r : net.forms.special) evaluate(r);
-    } else {
-      for (int r = 1; r <= st.nreact; ++r)
-        if (net.rx[r].kptr > 0) evaluate(r);
-    }
+    ForEachSpecialLaw(st, [&](int r) { net.rk[r] = SpecialRate(st, r, mtot, t, x); });
   }
   EvaluateRateExpressions(run, x);
   if (!net.reversed.empty()) ReverseRateConstants(run, t);
@@ -200,11 +206,9 @@ void EvaluateSpecialTemperatureTerms(ModelStore& st, double t) {
     net.special_temp_terms.assign(static_cast<size_t>(st.nreact) + 1, {0.0, 0.0, 1.0});
   if (st.cursk < 1) return;
   const double ln_t = std::log(t);
-  // The reverse of a reversed pair takes kf/Kc and never its own law.
-  const bool thermo_reverse = !net.reversed.empty();
-  for (int r = 1; r <= st.nreact; ++r)
-    if (net.rx[r].kptr > 0 && !(thermo_reverse && r > 1 && net.rx[r - 1].revtherm))
-      net.special_temp_terms[r] = SpecialTemperatureTerms(st.special[net.rx[r].kptr], t, ln_t, net.rgas);
+  ForEachSpecialLaw(st, [&](int r) {
+    net.special_temp_terms[r] = SpecialTemperatureTerms(st.special[net.rx[r].kptr], t, ln_t, net.rgas);
+  });
 }
 
 double SpecialRate(const ModelStore& st, int r, double mtot, double t, const double* x) {
